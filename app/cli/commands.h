@@ -1,0 +1,20 @@
+#pragma once
+// Subcommands of brenvale-cli. Each registers its options and, once parsed, runs and
+// returns the exit status.
+
+#include <functional>
+
+namespace CLI {
+class App;
+}
+
+namespace brv::cli {
+
+using Runner = std::function<int()>;
+
+Runner add_decode_command(CLI::App& app);
+Runner add_info_command(CLI::App& app);
+Runner add_records_command(CLI::App& app);
+Runner add_synth_command(CLI::App& app);
+
+}  // namespace brv::cli

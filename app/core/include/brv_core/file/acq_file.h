@@ -1,0 +1,86 @@
+#pragma once
+// Read-only access to an acquisition file: the checked header and its data zones,
+// laid out in reading order whatever the layout (linear, circular, pre-trigger).
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <vandrel/acq_file.h>
+
+namespace brv {
+
+enum class AcqLayout { Linear, Circular, Pretrigger };
+
+const char* layout_name(AcqLayout layout);
+
+// A stretch of the file that belongs to a zone.
+struct ZoneSegment {
+  uint64_t offset = 0;
+  uint64_t length = 0;
+};
+
+// A zone as a reader sees it: its segments joined end to end form one logical byte run
+// (a rotating zone that wrapped has two), in which records follow one another.
+struct AcqZone {
+  const char* name = "";
+  std::vector<ZoneSegment> segments;
+
+  uint64_t length() const;
+  // File offset of a logical position (pos < length()).
+  uint64_t file_offset(uint64_t pos) const;
+};
+
+enum class AcqOpenStatus {
+  Ok,
+  CannotOpen,  // the file could not be opened
+  Invalid,     // short header, wrong format word or inconsistent zone positions
+};
+
+class AcqFile {
+ public:
+  AcqFile() = default;
+  ~AcqFile();
+  AcqFile(const AcqFile&) = delete;
+  AcqFile& operator=(const AcqFile&) = delete;
+
+  // Opens and checks the file. On failure message() is the program's text and detail() says why.
+  AcqOpenStatus open(const std::string& path);
+  void close();
+
+  const vandrel::ENTETE_FICHIER& header() const { return header_; }
+  AcqLayout layout() const { return layout_; }
+  // Zones in reading order: the pre-trigger zone (pre-trigger layout only), then the data zone.
+  const std::vector<AcqZone>& zones() const { return zones_; }
+  uint64_t file_size() const { return file_size_; }
+
+  // The header still holds its start values: the capture never went through its stop sequence,
+  // so no data length is known and no zone is offered.
+  bool interrupted() const { return interrupted_; }
+  // The header places data beyond the end of the file; the zones were cut at the file's end.
+  bool truncated() const { return truncated_; }
+
+  const std::string& message() const { return message_; }
+  const std::string& detail() const { return detail_; }
+
+  // Reads up to n bytes at logical position pos of zone z; fewer only where the file ends.
+  size_t read_zone(size_t z, uint64_t pos, uint8_t* buf, size_t n) const;
+
+ private:
+  AcqOpenStatus fail(AcqOpenStatus status, std::string message, std::string detail);
+  bool derive_zones();
+  void add_segment(AcqZone& zone, uint64_t begin, uint64_t end);
+
+  int fd_ = -1;
+  uint64_t file_size_ = 0;
+  vandrel::ENTETE_FICHIER header_{};
+  AcqLayout layout_ = AcqLayout::Linear;
+  std::vector<AcqZone> zones_;
+  bool interrupted_ = false;
+  bool truncated_ = false;
+  std::string message_;
+  std::string detail_;
+};
+
+}  // namespace brv

@@ -1,0 +1,27 @@
+#pragma once
+// What a capture file says about how to read its frames: framing, speed and start time for the
+// decoder, and the dates of records on one time line.
+
+#include <cstdint>
+
+#include "brv_core/decode/capture_description.h"
+#include "brv_core/file/acq_file.h"
+#include "brv_core/file/record_cursor.h"
+
+namespace brv {
+
+inline DescriptionCapture capture_description(const vandrel::ENTETE_FICHIER& h) {
+  return DescriptionCapture{h.bTramesTypeFip, h.enVitesse, h.uliDateDetect};
+}
+
+// The date of a record on the trigger's time base: pre-trigger records lie before 0, so that
+// relative dates and inter-frame times read across both zones.
+inline int64_t timeline_date(const AcqFile& file, const FrameRecord& rec) {
+  const int64_t date = static_cast<int64_t>(rec.date());
+  if (file.layout() == AcqLayout::Pretrigger && rec.at.zone == 0) {
+    return date - static_cast<int64_t>(file.header().ullDateTrig & vandrel::kMasqueDate);
+  }
+  return date;
+}
+
+}  // namespace brv

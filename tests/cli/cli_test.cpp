@@ -1,0 +1,131 @@
+// brenvale-cli end to end: its texts, its exit statuses, and its listings of sample captures.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "cli/cli_run.h"
+#include "support/capture_builder.h"
+
+namespace brv {
+namespace {
+
+using test::run_cli;
+
+TEST(CliDecode, RendersTheFrameAndItsAnnotation) {
+  const auto r = run_cli({"decode", "03", "90", "02", "9E", "06"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "ID_DAT(9002)  CRC : 9E06\nCheck_Stations_Presence variable (Request)\n");
+
+  const auto one_arg = run_cli({"decode", "0390029E06"});
+  EXPECT_EQ(one_arg.out, r.out);
+
+  const auto padding = run_cli({"decode", "--padding", "9002", "03 90 02 9E 06"});
+  EXPECT_EQ(padding.out, "Padding\nCheck_Stations_Presence variable (Request)\n");
+}
+
+TEST(CliDecode, JsonCarriesResultNameTextAndAnnotation) {
+  const auto r = run_cli({"decode", "--json", "FD", "FD"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "{\"result\": 3, \"name\": \"TRAME_GLITCH\", \"text\": \"Error: Line glitch\", \"annotation\": \"\"}\n");
+}
+
+TEST(CliDecode, BadInputFailsWithAMessage) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"decode", "03", "9"}, {"decode", "0G"}, {"decode", "--padding", "12345", "03"}, {"decode"}}) {
+    const auto r = run_cli(args);
+    EXPECT_EQ(r.status, 1) << args.back();
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_FALSE(r.err.empty());
+  }
+  EXPECT_NE(run_cli({"decode", "0G"}).err.find("Invalid hexadecimal frame."), std::string::npos);
+}
+
+TEST(CliInfo, RefusesAFileThatIsNotACapture) {
+  test::TempDir dir;
+  test::write_bytes(dir.file("notes.dat"), std::vector<uint8_t>(100, 'x'));
+  const auto r = run_cli({"info", dir.file("notes.dat")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Acquisition file invalid."), std::string::npos);
+  const auto missing = run_cli({"records", dir.file("absent.dat")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("Error opening the acquisition file."), std::string::npos);
+}
+
+TEST(CliInfo, ReportsAnInterruptedCapture) {
+  test::TempDir dir;
+  test::FileImage image;
+  image.header.enEtatAcq = vandrel::ATTENTE_TRAFIC;
+  image.save(dir.file("cut.dat"));
+  const auto info = run_cli({"info", dir.file("cut.dat")});
+  EXPECT_EQ(info.status, 0);
+  EXPECT_NE(info.err.find("Interrupted acquisition"), std::string::npos);
+  EXPECT_EQ(run_cli({"records", dir.file("cut.dat")}).status, 1);
+}
+
+class CliCapture : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    const auto r = run_cli({"synth", "-o", path_, "--frames", "3000", "--layout", GetParam(), "--seed", "5",
+                            "--zone-size", "32768"});
+    ASSERT_EQ(r.status, 0) << r.err;
+  }
+  test::TempDir dir_;
+  std::string path_ = dir_.file("sample.dat");
+};
+
+TEST_P(CliCapture, ListsTheSameRecordsForwardsAndBackwards) {
+  const auto fwd = run_cli({"records", path_, "--json"});
+  const auto back = run_cli({"records", path_, "--json", "--reverse"});
+  ASSERT_EQ(fwd.status, 0) << fwd.err;
+  ASSERT_EQ(back.status, 0) << back.err;
+  auto lines = back.lines();
+  std::reverse(lines.begin(), lines.end());
+  ASSERT_GT(lines.size(), 100u);
+  EXPECT_EQ(lines, fwd.lines());
+  EXPECT_NE(fwd.out.find("\"hex\": \"03"), std::string::npos);
+
+  const auto info = run_cli({"info", path_, "--json"});
+  ASSERT_EQ(info.status, 0) << info.err;
+  EXPECT_NE(info.out.find("\"records\": " + std::to_string(lines.size())), std::string::npos);
+  EXPECT_NE(info.out.find(std::string("\"layout\": \"") + GetParam() + "\""), std::string::npos);
+}
+
+TEST_P(CliCapture, FromAndCountSelectAWindow) {
+  const auto all = run_cli({"records", path_}).lines();
+  const auto window = run_cli({"records", path_, "--from", "10", "--count", "5"}).lines();
+  ASSERT_EQ(window.size(), 5u);
+  EXPECT_TRUE(std::equal(window.begin(), window.end(), all.begin() + 10));
+  const auto last = run_cli({"records", path_, "--reverse", "--count", "2"}).lines();
+  ASSERT_EQ(last.size(), 2u);
+  EXPECT_EQ(last[0], all.back());
+  EXPECT_EQ(last[1], all[all.size() - 2]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, CliCapture, ::testing::Values("linear", "circular", "pretrig"));
+
+TEST(CliRecords, CorruptCaptureListsWhatIsReadableThenFails) {
+  test::TempDir dir;
+  test::FileImage image;
+  const auto stream = test::stream_of({{0, {0x03, 0x90, 0x02, 0x9E, 0x06}, 0}, {470, {0x40, 0x00, 0x00}, 0}});
+  image.put(88, stream);
+  image.header.ullLgZonePostTrig = stream.size() + 4;
+  image.put(88 + stream.size(), {5, 0, 0, 0});  // a length of 5 cannot be a record
+  image.save(dir.file("bad.dat"));
+  const auto r = run_cli({"records", dir.file("bad.dat")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.lines().size(), 2u);
+  EXPECT_NE(r.err.find("invalid end of data at offset " + std::to_string(88 + stream.size())), std::string::npos);
+  EXPECT_NE(r.out.find("ID_DAT(9002)  CRC : 9E06"), std::string::npos);
+}
+
+TEST(CliSynth, RefusesBadOptions) {
+  test::TempDir dir;
+  EXPECT_EQ(run_cli({"synth", "-o", dir.file("a.dat"), "--frames", "10", "--layout", "spiral"}).status, 1);
+  EXPECT_EQ(run_cli({"synth", "-o", dir.file("a.dat"), "--frames", "10", "--speed", "4"}).status, 1);
+  EXPECT_EQ(run_cli({"synth", "-o", dir.file("no/such/dir/a.dat"), "--frames", "10"}).status, 1);
+}
+
+}  // namespace
+}  // namespace brv
