@@ -41,7 +41,8 @@ TEST_P(LargeCapture, BothDirectionsAgree) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, LargeCapture,
-                         ::testing::Values(AcqLayout::Linear, AcqLayout::Circular, AcqLayout::Pretrigger));
+                         ::testing::Values(AcqLayout::Linear, AcqLayout::Circular, AcqLayout::Pretrigger),
+                         [](const auto& info) { return std::string(layout_name(info.param)); });
 
 }  // namespace
 }  // namespace brv

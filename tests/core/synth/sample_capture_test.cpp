@@ -79,7 +79,11 @@ INSTANTIATE_TEST_SUITE_P(Layouts, SampleCaptureTest,
                                            LayoutCase{AcqLayout::Circular, 0, true},
                                            LayoutCase{AcqLayout::Circular, 4096 * 8, true},
                                            LayoutCase{AcqLayout::Pretrigger, 0, true},
-                                           LayoutCase{AcqLayout::Pretrigger, 3100, true}));
+                                           LayoutCase{AcqLayout::Pretrigger, 3100, true}),
+                         [](const auto& info) {
+                           return std::string(layout_name(info.param.layout)) + "_zone" +
+                                  std::to_string(info.param.zone_size);
+                         });
 
 TEST(SampleTraffic, DatesGrowAndFramesDecode) {
   test::TempDir dir;
