@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "outils_trame.h"
 
 namespace brv {
@@ -48,16 +46,6 @@ TEST(CrcTrame, VerifieCrcReadsTheLastTwoBytesMostSignificantFirst) {
   calcule = 0;
   EXPECT_FALSE(d.VerifieCrc(5, trame, calcule));
   EXPECT_EQ(calcule, 0x9E06);
-}
-
-TEST(CrcTrame, FramingIsReadAtEveryUse) {
-  DescriptionCapture capture;
-  CDecodageTrame d(capture);
-  const uint8_t id[] = {0x03, 0x90, 0x02};
-  capture.bTramesTypeFip = 1;
-  EXPECT_EQ(d.CalculeCrc(3, id), test::CrcReference(true, id, 3));
-  capture.bTramesTypeFip = 0;
-  EXPECT_EQ(d.CalculeCrc(3, id), test::CrcReference(false, id, 3));
 }
 
 }  // namespace

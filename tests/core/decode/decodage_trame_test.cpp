@@ -77,9 +77,17 @@ TEST_F(DecodageTrame, EachTypeAtAndBeyondItsLengthLimits) {
     EXPECT_EQ(Decoder(decodeur_, TrameLongueur(l.controle, l.min - 1)).resultat, TRAME_TROP_COURTE);
     EXPECT_EQ(Decoder(decodeur_, TrameLongueur(l.controle, l.max + 1)).resultat, TRAME_TROP_LONGUE);
     EXPECT_EQ(Decoder(decodeur_, TrameLongueur(l.controle, 1)).resultat, TRAME_TROP_COURTE);
-    // Zero length: the control byte slot is still read.
+    // Zero length: no control byte is read, the frame is too short.
     EXPECT_EQ(Decoder(decodeur_, Octets{l.controle}, false, 0).resultat, TRAME_TROP_COURTE);
   }
+}
+
+TEST_F(DecodageTrame, EmptyFrameIsTooShortWithoutReadingItsBuffer) {
+  const auto r = Decoder(decodeur_, Octets{0x77}, false, 0);
+  EXPECT_EQ(r.resultat, TRAME_TROP_COURTE);
+  EXPECT_EQ(r.texte, "Error: Too short frame -");
+  std::string annotation;
+  EXPECT_EQ(decodeur_.DecodeTrame(0, nullptr, nullptr, false, annotation), TRAME_TROP_COURTE);
 }
 
 TEST_F(DecodageTrame, LengthIsCheckedBeforeCrc) {

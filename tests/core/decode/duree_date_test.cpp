@@ -100,15 +100,6 @@ TEST_F(DureeCapture, RelativeDate) {
   EXPECT_EQ(decodeur_.FormateDateRel(25, false, nullptr), 2500);
 }
 
-TEST_F(DureeCapture, FrameDurationByFraming) {
-  capture_.bTramesTypeFip = 1;
-  EXPECT_EQ(decodeur_.DureeTrameBits(5, 1000), (21 + 40) * 1000);
-  EXPECT_EQ(decodeur_.DureeTrameBits(0, 7), 21 * 7);
-  capture_.bTramesTypeFip = 0;
-  EXPECT_EQ(decodeur_.DureeTrameBits(5, 1000), (24 + 40) * 1000);
-  EXPECT_EQ(decodeur_.DureeTrameBits(265, 32000), int64_t{(24 + 8 * 265)} * 32000);
-}
-
 TEST_F(DureeCapture, InterFrameTimeStartsAtTheEndOfThePreviousFrame) {
   capture_.enVitesse = 1;  // one bit = 1000 ns
   std::string t;
@@ -117,6 +108,7 @@ TEST_F(DureeCapture, InterFrameTimeStartsAtTheEndOfThePreviousFrame) {
   capture_.bTramesTypeFip = 0;
   decodeur_.FormateInterTrame(1000, 5, t);  // 100 µs - 64 bits
   EXPECT_EQ(t, "36µs");
+  EXPECT_EQ(decodeur_.DureeTrameBits(265, 32000), int64_t{24 + 8 * 265} * 32000);
   decodeur_.FormateInterTrame(600, 5, t);
   EXPECT_EQ(t, "unknown");
   capture_.enVitesse = 0;  // one bit = 32 µs

@@ -9,22 +9,13 @@
 namespace brv {
 namespace {
 
-TEST(UniteRequests, RequestsAreNamedByTheirCode) {
-  EXPECT_EQ(NomRequeteUniTe(0x0F), "IDENTIFICATION");
-  EXPECT_EQ(NomRequeteUniTe(0xFA), "MIRROR");
-  EXPECT_EQ(NomRequeteUniTe(0x00), "READ_INTERNAL_BIT");
-  EXPECT_EQ(NomRequeteUniTe(0x2D), "I_AM_ALIVE");
-  EXPECT_EQ(NomRequeteUniTe(0x02), "");
-  EXPECT_EQ(NomRequeteUniTe(0xFE), "");
-}
-
 TEST(UniteRequests, ReportsAreNamedByRequestCodePlus30) {
-  EXPECT_EQ(NomCompteRenduUniTe(0x3F), "IDENTIFICATION");
   EXPECT_EQ(NomCompteRenduUniTe(0x30), "READ_INTERNAL_BIT");  // not PROTOCOL_VERSION
   EXPECT_EQ(NomCompteRenduUniTe(0x34), "READ_INTERNAL_WORD");
   EXPECT_EQ(NomCompteRenduUniTe(0xFE), "Success");
   EXPECT_EQ(NomCompteRenduUniTe(0xFD), "Failure");
   EXPECT_EQ(NomCompteRenduUniTe(0x0F), "");
+  EXPECT_EQ(NomRequeteUniTe(0x02), "");
   // FAH + 30H does not wrap onto 2AH.
   EXPECT_EQ(NomCompteRenduUniTe(0x2A), "");
 }
