@@ -75,7 +75,7 @@ void SampleTraffic::response(SampleFrame& f, uint16_t id) {
     for (int i = 2; i < 11; ++i) d[i] = static_cast<uint8_t>(rand());
     n = 11;
   } else {
-    const uint16_t size = static_cast<uint16_t>(2 + ((id >> 4) & 0x0F) * 4 + (id & 0x03) * 2);
+    const uint16_t size = static_cast<uint16_t>(4 + ((id >> 4) & 0x0F) * 4 + (id & 0x03) * 2);
     d[0] = 0x40;
     d[1] = static_cast<uint8_t>(size - 2);
     for (uint16_t i = 2; i < size; ++i) d[i] = static_cast<uint8_t>(rand());

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include <vandrel/acq_file.h>
+
 namespace brv {
 
 enum class ClasseTrame : uint8_t {
@@ -52,10 +54,10 @@ inline constexpr uint8_t kCtrlIdMsg = 0x05;
 inline constexpr uint8_t kCtrlRpDat = 0x02;
 inline constexpr uint8_t kCtrlRpDatMsg = 0x06;
 
-// Line-event markers: two equal bytes, never bus frames.
-inline constexpr uint8_t kMarqueurInterruptionPc = 0xFC;
-inline constexpr uint8_t kMarqueurDelimiteur = 0xFE;
-inline constexpr uint8_t kMarqueurGlitch = 0xFD;
+// Line-event markers: two equal bytes, never bus frames; the capture file stores them.
+inline constexpr uint8_t kMarqueurInterruptionPc = vandrel::PSEUDO_INTERRUPTION_PC;
+inline constexpr uint8_t kMarqueurDelimiteur = vandrel::PSEUDO_DELIMITEUR;
+inline constexpr uint8_t kMarqueurGlitch = vandrel::PSEUDO_GLITCH;
 
 // Frame lengths count the control byte through the two CRC bytes.
 struct LimitesLongueur {
