@@ -16,5 +16,7 @@ Runner add_decode_command(CLI::App& app);
 Runner add_info_command(CLI::App& app);
 Runner add_records_command(CLI::App& app);
 Runner add_synth_command(CLI::App& app);
+Runner add_config_command(CLI::App& app);
+Runner add_cards_command(CLI::App& app);
 
 }  // namespace brv::cli

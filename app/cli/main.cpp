@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
   add(brv::cli::add_info_command);
   add(brv::cli::add_records_command);
   add(brv::cli::add_synth_command);
+  add(brv::cli::add_config_command);
+  add(brv::cli::add_cards_command);
 
   try {
     app.parse(argc, argv);

@@ -1,0 +1,15 @@
+// cards: placeholder until the subcommand is built.
+
+#include <CLI/CLI.hpp>
+
+#include "commands.h"
+#include "output.h"
+
+namespace brv::cli {
+
+Runner add_cards_command(CLI::App& app) {
+  app.add_subcommand("cards", "Not available yet");
+  return [] { return fail("Not available yet."); };
+}
+
+}  // namespace brv::cli
