@@ -7,7 +7,11 @@
 #include "brv_core/decode/decodage_trame.h"
 #include "brv_core/file/capture_info.h"
 #include "brv_core/file/record_cursor.h"
+#include "brv_core/document/brenvale_doc.h"
+#include "brv_core/document/results_fields.h"
 #include "capture_open.h"
+#include "cli_reporter.h"
+#include "fields_output.h"
 #include "commands.h"
 #include "output.h"
 
@@ -70,6 +74,16 @@ Runner add_info_command(CLI::App& app) {
     while ((st = cursor.next(rec)) == WalkStatus::Record) ++count;
     const bool invalid = st == WalkStatus::Invalid;
 
+    // The program's view of the file: its stored configuration, results and description.
+    CliReporter reporter;
+    CBrenvaleDoc doc(reporter);
+    const bool opened = doc.OuvrirAcquisition(args->path);
+    const bool has_config = opened && doc.ConfigPartBOffset != 0;
+    std::vector<ChampConfiguration> summary;
+    for (auto& c : ChampsConfiguration(doc.Config, false)) {
+      if (c.nom.find('[') == std::string::npos) summary.push_back(std::move(c));
+    }
+
     std::string out;
     if (args->json) {
       out = "{\"file\": ";
@@ -104,6 +118,18 @@ Runner add_info_command(CLI::App& app) {
         out += ", \"error\": ";
         append_json_string(out, cursor.invalid_message());
       }
+      out += ", \"description\": [";
+      for (size_t i = 0; i < reporter.lignes.size(); ++i) {
+        if (i) out += ", ";
+        append_json_string(out, reporter.lignes[i]);
+      }
+      out += "], \"warnings\": [";
+      for (size_t i = 0; i < reporter.avertissements.size(); ++i) {
+        if (i) out += ", ";
+        append_json_string(out, reporter.avertissements[i]);
+      }
+      out += "], \"configuration\": " + (has_config ? fields_json(summary) : std::string("null"));
+      out += ", \"results\": " + (has_config ? fields_json(ChampsResultats(doc.Resultats)) : std::string("null"));
       out += "}\n";
     } else {
       out = "file: " + args->path + "\nsize: " + std::to_string(file.file_size()) + " bytes\n";
@@ -121,8 +147,17 @@ Runner add_info_command(CLI::App& app) {
         out += "\n";
       }
       out += "records: " + std::to_string(count) + "\n";
+      out += "description:\n";
+      for (const auto& l : reporter.lignes) out += "  " + l + "\n";
+      if (has_config) {
+        out += "configuration:\n" + fields_text(summary, "  ");
+        out += "results:\n" + fields_text(ChampsResultats(doc.Resultats), "  ");
+      } else {
+        out += "configuration: none\n";
+      }
     }
     emit(out);
+    for (const auto& w : reporter.avertissements) fail(w);
     if (file.interrupted()) fail(kInterruptedText);
     if (file.truncated()) fail(kTruncatedText);
     if (invalid) return fail(cursor.invalid_message());

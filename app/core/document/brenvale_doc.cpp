@@ -1,0 +1,260 @@
+#include "brv_core/document/brenvale_doc.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "brv_core/document/acq_description.h"
+#include "brv_core/file/capture_info.h"
+#include "brv_core/file/config_file.h"
+
+namespace brv {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kErreurOuvertureAcq = "Error opening the acquisition file.";
+constexpr const char* kFichierAcqInvalide = "Acquisition file invalid.";
+constexpr const char* kSansConfiguration = "No configuration data in acquisition file.";
+constexpr const char* kConfigurationEcrasee =
+    "The current configuration will be overwritten by the one associated to the acquisition.\nDo you want to continue ?";
+// Our own texts for a tail that does not read back: the frames stay readable.
+constexpr const char* kConfigurationEndommagee =
+    "The configuration stored in the acquisition file is damaged: the default configuration is used.";
+constexpr const char* kResultatsEndommages =
+    "The results stored in the acquisition file are damaged: they were not restored.";
+
+struct Fd {
+  int fd = -1;
+  ~Fd() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+bool TableUtilisable(const TableDefinitions& t) {
+  for (size_t i = 0; i < t.nb; ++i) {
+    if (t.defs[i].bUtilisee != 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string RepertoireParDefaut() {
+  std::error_code ec;
+  fs::path base;
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') {
+    base = xdg;
+  } else if (const char* home = std::getenv("HOME"); home && *home == '/') {
+    base = fs::path(home) / ".local" / "share";
+  }
+  if (!base.empty()) {
+    const fs::path dir = base / "Quorvane" / "Brenvale";
+    fs::create_directories(dir, ec);
+    if (!ec && fs::is_directory(dir, ec)) return dir.string() + "/";
+  }
+  const fs::path courant = fs::current_path(ec);
+  return ec ? std::string("./") : courant.string() + "/";
+}
+
+CBrenvaleDoc::CBrenvaleDoc(IRapportDocument& rapport, std::string repertoireDefaut)
+    : rapport_(rapport), repertoireDefaut_(std::move(repertoireDefaut)) {
+  ResetConfiguration();
+  brv::ResetResults(Resultats, true);
+}
+
+void CBrenvaleDoc::ResetConfiguration() {
+  ConfigurationParDefaut(Config, repertoireDefaut_ + kNomFichierAcqDefaut);
+  Decodeur.DefinitBourrage(false, 0);
+}
+
+void CBrenvaleDoc::NouvelleConfiguration() {
+  ResetConfiguration();
+  ConfigLoaded = 1;
+}
+
+void CBrenvaleDoc::ResetResults(bool complet) { brv::ResetResults(Resultats, complet); }
+
+void CBrenvaleDoc::ReconstruitCopiesEvenements() {
+  CopieFiltre = Config.filtre;
+  CopieEvenements = Config.evenements;
+  FiltreUtilisable = TableUtilisable(CopieFiltre);
+  EvenementsUtilisables = TableUtilisable(CopieEvenements);
+}
+
+void CBrenvaleDoc::AppliqueBourrageRecalcul() {
+  // Padding the acquisition dropped is its own; otherwise the display's re-calculation identifier
+  // when one is set, else the acquisition's setting.
+  const TripletBourrage& acq = Config.bourrageAcq;
+  const TripletBourrage& aff = Config.bourrageAffichage;
+  const TripletBourrage& choisi = (acq.bActif && acq.bFiltreAcq) ? acq : (aff.bActif && !aff.bFiltreAcq) ? aff : acq;
+  Decodeur.DefinitBourrage(choisi.bActif != 0, static_cast<uint16_t>(choisi.ulIdentifiant));
+}
+
+uint64_t CBrenvaleDoc::PositionPartieA() const {
+  // Never inside the header, whatever the zone fields say.
+  const uint64_t pos = Entete.ullPosZonePostTrig;
+  const uint64_t lg = Entete.ullLgZonePostTrig;
+  const uint64_t fin = lg > UINT64_MAX - pos ? UINT64_MAX : pos + lg;
+  return std::max<uint64_t>(fin, vandrel::kTailleEntete);
+}
+
+int CBrenvaleDoc::OpenAcquisitionFile(const std::string& chemin) {
+  Fd f;
+  f.fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
+  if (f.fd < 0) {
+    rapport_.BoiteMessage(kErreurOuvertureAcq, IconeMessage::Erreur);
+    return 0;
+  }
+  struct stat st {};
+  const uint64_t taille = ::fstat(f.fd, &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
+  uint8_t brut[vandrel::kTailleEntete];
+  ByteReader in(f.fd, 0, taille);
+  if (!in.bytes(brut, sizeof brut) || vandrel::lire_entete(brut).ulFormatEntete != vandrel::kFormatEntete) {
+    rapport_.BoiteMessage(kFichierAcqInvalide, IconeMessage::Erreur);
+    return 0;
+  }
+  Entete = vandrel::lire_entete(brut);
+  Capture = capture_description(Entete);
+  FichierAcqOuvert = true;
+  const uint64_t partieA = PositionPartieA();
+  ResetConfiguration();
+  ConfigPartBOffset = 0;
+
+  if (partieA >= taille) {
+    rapport_.BoiteMessage(kSansConfiguration, IconeMessage::Avertissement);
+  } else {
+    ByteReader queue(f.fd, partieA, taille);
+    Configuration lue = Config;
+    uint64_t debutB = 0;
+    if (LireCorpsConfiguration(queue, FormeConfiguration{true, true}, lue, &debutB)) {
+      Config = std::move(lue);
+      ConfigPartBOffset = debutB;
+      PostTrigEnVigueur = Config.postTrig;
+      PreTrigEnVigueur = Config.preTrig;
+      ReconstruitCopiesEvenements();
+      AppliqueBourrageRecalcul();
+      ResetResults(true);
+      if (LitResultats(queue, Resultats) == LectureResultats::Tronque) {
+        ResetResults(true);
+        rapport_.BoiteMessage(kResultatsEndommages, IconeMessage::Avertissement);
+      }
+    } else {
+      rapport_.BoiteMessage(kConfigurationEndommagee, IconeMessage::Avertissement);
+    }
+  }
+
+  // The kind of acquisition the file holds, from its layout and its configuration.
+  if (Entete.ullPosZonePreTrig == vandrel::kTailleEntete && Entete.ullPosZonePostTrig > vandrel::kTailleEntete) {
+    TypeAcq = vandrel::SYN_PRETRIG;
+  } else if (Config.declenchement.nb > 0) {
+    TypeAcq = Config.bFiltrageTrames ? vandrel::SYN_FILTRE : vandrel::SYN_SIMPLE;
+  } else {
+    TypeAcq = vandrel::SANS_SYN;
+  }
+  ConfigLoaded = 1;
+  return 1;
+}
+
+bool CBrenvaleDoc::OuvrirAcquisition(const std::string& chemin) {
+  if (ConfigLoaded && !rapport_.QuestionOuiNon(kConfigurationEcrasee)) return false;
+  if (!OpenAcquisitionFile(chemin)) return false;
+  AcqFilePath = chemin;
+  AfficheAcqOuverte();
+  return true;
+}
+
+std::vector<std::string> CBrenvaleDoc::TextesAcqOuverte() const {
+  std::vector<std::string> lignes{TexteAdaptateur(Entete), TexteModeAcq(TypeAcq, Entete.ulLgBlocTournant != 0)};
+  for (std::string t : {TexteFinAcq(Entete.enEtatAcq, Resultats.EndReason),
+                        TexteFinRecalcul(Resultats.RecalcEndReason)}) {
+    if (!t.empty()) lignes.push_back(std::move(t));
+  }
+  return lignes;
+}
+
+void CBrenvaleDoc::AfficheAcqOuverte() {
+  for (const auto& l : TextesAcqOuverte()) rapport_.LigneInformation(l);
+  Voie1 = Entete.enTypeBoitier == vandrel::BT_ZIZA_MONO || Entete.enTypeBoitier == vandrel::BT_ZIZA_BI;
+  Voie2 = Entete.enTypeBoitier == vandrel::BT_ZIZA_BI;
+}
+
+bool CBrenvaleDoc::AppendConfigurationPartA(int fd) {
+  ByteWriter a;
+  EcrireSectionAcquisition(a, Config, FormeConfiguration{true, true});
+  const uint64_t pos = PositionPartieA();
+  if (!write_all_at(fd, a.data(), pos)) return false;
+  ConfigPartBOffset = pos + a.size();
+  return true;
+}
+
+bool CBrenvaleDoc::EcritQueue(int fd) {
+  // A file that never received part A gets it first: part B must not land on the header or data.
+  if (ConfigPartBOffset < PositionPartieA() && !AppendConfigurationPartA(fd)) return false;
+  ByteWriter b;
+  EcrireSectionAffichage(b, Config, FormeConfiguration{true, true});
+  EcritResultats(b, Resultats);
+  if (!write_all_at(fd, b.data(), ConfigPartBOffset)) return false;
+  // A shorter tail than before must not leave old bytes behind it.
+  return ::ftruncate(fd, static_cast<off_t>(ConfigPartBOffset + b.size())) == 0;
+}
+
+bool CBrenvaleDoc::SaveAcquisitionTail() {
+  Fd f;
+  f.fd = ::open(AcqFilePath.c_str(), O_WRONLY | O_CLOEXEC);
+  if (f.fd < 0) {
+    rapport_.BoiteMessage(kErreurOuvertureAcq, IconeMessage::Erreur);
+    return false;
+  }
+  const bool ok = EcritQueue(f.fd);
+  const bool ferme = ::close(f.fd) == 0;
+  f.fd = -1;
+  if (!ok || !ferme) {
+    rapport_.BoiteMessage(kErreurOuvertureAcq, IconeMessage::Erreur);
+    return false;
+  }
+  return true;
+}
+
+bool CBrenvaleDoc::SaveAcquisitionAs(const std::string& chemin) {
+  std::error_code ec;
+  const bool meme = chemin == AcqFilePath || fs::equivalent(chemin, AcqFilePath, ec);
+  if (!meme) {
+    ec.clear();
+    fs::copy_file(AcqFilePath, chemin, fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+      const std::string systeme = ec.message();
+      rapport_.BoiteMessage(systeme.empty() ? std::string("Error copying the acquisition file.")
+                                            : "Error copying the acquisition file:\n" + systeme,
+                            IconeMessage::Erreur);
+      return false;
+    }
+    AcqFilePath = chemin;
+  }
+  return SaveAcquisitionTail();
+}
+
+bool CBrenvaleDoc::OuvrirConfiguration(const std::string& chemin) {
+  const ResultatConfiguration r = brv::OuvrirConfiguration(chemin, FichierAcqOuvert, Config);
+  if (r != ResultatConfiguration::Ok) {
+    rapport_.BoiteMessage(MessageConfiguration(r), IconeMessage::Erreur);
+    return false;
+  }
+  ConfigLoaded = 1;
+  return true;
+}
+
+bool CBrenvaleDoc::EnregistrerConfiguration(const std::string& chemin) {
+  const ResultatConfiguration r = brv::EnregistrerConfiguration(chemin, FichierAcqOuvert, Config);
+  if (r != ResultatConfiguration::Ok) {
+    rapport_.BoiteMessage(MessageConfiguration(r), IconeMessage::Erreur);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace brv

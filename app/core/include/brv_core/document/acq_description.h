@@ -1,0 +1,21 @@
+#pragma once
+// The texts that describe an opened acquisition in the information pane.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <vandrel/acq_file.h>
+
+namespace brv {
+
+// "Speed adapter: ..." with the speed and the framing.
+std::string TexteAdaptateur(const vandrel::ENTETE_FICHIER& h);
+// "Acquisition mode: ..." with " on circular buffer" when the capture was continuous.
+std::string TexteModeAcq(uint32_t typeAcq, bool continu);
+// Why the acquisition ended, from the state and the program's end reason; empty when unknown.
+std::string TexteFinAcq(uint32_t etatAcq, uint32_t raisonFin);
+// Why the last re-reading ended early; empty when it did not.
+std::string TexteFinRecalcul(uint32_t raisonFinRecalcul);
+
+}  // namespace brv

@@ -1,0 +1,20 @@
+#pragma once
+// How the document speaks to the user: message boxes with their icon, Yes/No questions and
+// lines of the information pane. The GUI shows them in windows; the CLI prints them.
+
+#include <string_view>
+
+namespace brv {
+
+enum class IconeMessage { Erreur, Avertissement, Question, Information };
+
+class IRapportDocument {
+ public:
+  virtual ~IRapportDocument() = default;
+  virtual void BoiteMessage(std::string_view texte, IconeMessage icone) = 0;
+  // True for Yes.
+  virtual bool QuestionOuiNon(std::string_view texte) = 0;
+  virtual void LigneInformation(std::string_view texte) = 0;
+};
+
+}  // namespace brv

@@ -1,0 +1,44 @@
+#pragma once
+// The configuration file (.cfg) and the configuration embedded in an acquisition file.
+// Fields are little-endian, in a fixed order, without padding.
+
+#include <cstdint>
+#include <string>
+
+#include "brv_core/config/configuration.h"
+#include "brv_core/file/byte_stream.h"
+
+namespace brv {
+
+inline constexpr char kMagieConfiguration[] = "CONFIG BRNV 5.01";
+inline constexpr size_t kLgMagieConfiguration = 16;
+
+// Writers omit, and readers skip, the identifier of every definition while an acquisition file
+// has been opened (the file does not say which form it has).
+struct FormeConfiguration {
+  bool embarque = false;         // inside an acquisition file: extra fields, no magic
+  bool fichierAcqOuvert = false;  // the acquisition-file-opened flag
+};
+
+void EcrireSectionAcquisition(ByteWriter& out, const Configuration& config, FormeConfiguration forme);
+void EcrireSectionAffichage(ByteWriter& out, const Configuration& config, FormeConfiguration forme);
+
+// Reads both sections into config (a fresh one is advised: fields are overwritten as read).
+// debutAffichage receives the position at which the display section begins.
+bool LireCorpsConfiguration(ByteReader& in, FormeConfiguration forme, Configuration& config,
+                            uint64_t* debutAffichage = nullptr);
+
+enum class ResultatConfiguration { Ok, ErreurOuverture, ErreurCreation, Invalide };
+
+// Texts the program shows for each failure.
+const char* MessageConfiguration(ResultatConfiguration r);
+
+// Reads a .cfg file. config changes only on success. The identifier form is the one whose
+// reading consumes the file exactly; when both or neither do, fichierAcqOuvert decides.
+ResultatConfiguration OuvrirConfiguration(const std::string& chemin, bool fichierAcqOuvert, Configuration& config);
+
+// Writes a .cfg file in the form that fichierAcqOuvert selects.
+ResultatConfiguration EnregistrerConfiguration(const std::string& chemin, bool fichierAcqOuvert,
+                                               const Configuration& config);
+
+}  // namespace brv
