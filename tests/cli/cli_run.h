@@ -36,8 +36,12 @@ inline CliResult run_cli(const std::vector<std::string>& args) {
   static TempDir dir;
   const std::string err_path = dir.file("stderr.txt");
   std::string cmd = quote(BRV_CLI_PATH);
-  for (const auto& a : args) cmd += " " + quote(a);
-  cmd += " 2>" + quote(err_path);
+  for (const auto& a : args) {
+    cmd += ' ';
+    cmd += quote(a);
+  }
+  cmd += " 2>";
+  cmd += quote(err_path);
   CliResult r;
   FILE* p = ::popen(cmd.c_str(), "r");
   if (!p) return r;

@@ -129,3 +129,39 @@ TEST(CliSynth, RefusesBadOptions) {
 
 }  // namespace
 }  // namespace brv
+
+namespace brv {
+namespace {
+
+TEST(CliConfig, NewThenShowListsTheDefaults) {
+  test::TempDir dir;
+  const std::string cfg = dir.file("new.cfg");
+  ASSERT_EQ(run_cli({"config", "new", "-o", cfg}).status, 0);
+  const auto show = run_cli({"config", "show", cfg});
+  ASSERT_EQ(show.status, 0) << show.err;
+  EXPECT_NE(show.out.find("views.network_configuration_time.ns: 1000000000\n"), std::string::npos);
+  EXPECT_NE(show.out.find("views.stored_points: 100\n"), std::string::npos);
+  EXPECT_NE(show.out.find("filter.mode: 1\n"), std::string::npos);
+  const auto json = run_cli({"config", "show", cfg, "--json"});
+  EXPECT_NE(json.out.find("\"filter.mode\": 1"), std::string::npos);
+
+  test::write_bytes(cfg, std::vector<uint8_t>{'C', 'O', 'N', 'F', 'I', 'G'});
+  const auto bad = run_cli({"config", "show", cfg});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("Configuration file invalid."), std::string::npos);
+}
+
+TEST(CliInfo, DescribesTheAcquisitionAndItsMissingTail) {
+  test::TempDir dir;
+  const std::string dat = dir.file("a.dat");
+  ASSERT_EQ(run_cli({"synth", "-o", dat, "--frames", "100"}).status, 0);
+  const auto info = run_cli({"info", dat});
+  ASSERT_EQ(info.status, 0) << info.err;
+  EXPECT_NE(info.out.find("  Speed adapter: bi-medium at 1 Mbit/s - FIP frames\n"), std::string::npos);
+  EXPECT_NE(info.out.find("  The acquisition ended normally.\n"), std::string::npos);
+  EXPECT_NE(info.out.find("configuration: none\n"), std::string::npos);
+  EXPECT_NE(info.err.find("No configuration data in acquisition file."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace brv
