@@ -18,5 +18,7 @@ Runner add_records_command(CLI::App& app);
 Runner add_synth_command(CLI::App& app);
 Runner add_config_command(CLI::App& app);
 Runner add_cards_command(CLI::App& app);
+Runner add_frames_command(CLI::App& app);
+Runner add_stats_command(CLI::App& app);
 
 }  // namespace brv::cli

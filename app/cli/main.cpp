@@ -23,6 +23,8 @@ int main(int argc, char** argv) {
   add(brv::cli::add_synth_command);
   add(brv::cli::add_config_command);
   add(brv::cli::add_cards_command);
+  add(brv::cli::add_frames_command);
+  add(brv::cli::add_stats_command);
 
   try {
     app.parse(argc, argv);

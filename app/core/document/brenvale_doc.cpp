@@ -86,12 +86,16 @@ void CBrenvaleDoc::ReconstruitCopiesEvenements() {
   EvenementsUtilisables = TableUtilisable(CopieEvenements);
 }
 
-void CBrenvaleDoc::AppliqueBourrageRecalcul() {
+const TripletBourrage& CBrenvaleDoc::BourrageRecalcul() const {
   // Padding the acquisition dropped is its own; otherwise the display's re-calculation identifier
   // when one is set, else the acquisition's setting.
   const TripletBourrage& acq = Config.bourrageAcq;
   const TripletBourrage& aff = Config.bourrageAffichage;
-  const TripletBourrage& choisi = (acq.bActif && acq.bFiltreAcq) ? acq : (aff.bActif && !aff.bFiltreAcq) ? aff : acq;
+  return (acq.bActif && acq.bFiltreAcq) ? acq : (aff.bActif && !aff.bFiltreAcq) ? aff : acq;
+}
+
+void CBrenvaleDoc::AppliqueBourrageRecalcul() {
+  const TripletBourrage& choisi = BourrageRecalcul();
   Decodeur.DefinitBourrage(choisi.bActif != 0, static_cast<uint16_t>(choisi.ulIdentifiant));
 }
 

@@ -34,6 +34,18 @@ uint64_t AcqZone::file_offset(uint64_t pos) const {
   return segments.empty() ? 0 : segments.back().offset + segments.back().length + pos;
 }
 
+bool AcqZone::logical_position(uint64_t offset, uint64_t& pos) const {
+  uint64_t avant = 0;
+  for (const auto& s : segments) {
+    if (offset >= s.offset && offset - s.offset < s.length) {
+      pos = avant + (offset - s.offset);
+      return true;
+    }
+    avant += s.length;
+  }
+  return false;
+}
+
 AcqFile::~AcqFile() { close(); }
 
 void AcqFile::close() {

@@ -89,6 +89,8 @@ class CBrenvaleDoc {
 
   // Padding the decoder applies when it reads an opened file again.
   void AppliqueBourrageRecalcul();
+  // The padding setting in effect for reading an opened file again.
+  const TripletBourrage& BourrageRecalcul() const;
   // Rebuilds the filter and event working copies from the configuration.
   void ReconstruitCopiesEvenements();
 

@@ -30,6 +30,8 @@ struct AcqZone {
   uint64_t length() const;
   // File offset of a logical position (pos < length()).
   uint64_t file_offset(uint64_t pos) const;
+  // The logical position of a file offset; false when the offset lies outside the zone.
+  bool logical_position(uint64_t offset, uint64_t& pos) const;
 };
 
 enum class AcqOpenStatus {

@@ -1,0 +1,23 @@
+#pragma once
+// Opens a capture as the program does and reads it again with the display settings of its own
+// configuration or of a configuration file: what `frames` and `stats` show.
+
+#include <memory>
+#include <string>
+
+#include "brv_core/analysis/monitor.h"
+#include "brv_core/document/brenvale_doc.h"
+#include "cli_reporter.h"
+
+namespace brv::cli {
+
+struct Recalcul {
+  CliReporter reporter;
+  std::unique_ptr<CBrenvaleDoc> doc;
+  ResultatTache resultat;
+};
+
+// Returns 0, or the exit status after printing the failure.
+int recalcule(const std::string& capture, const std::string& config, Recalcul& r);
+
+}  // namespace brv::cli

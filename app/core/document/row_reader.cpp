@@ -1,0 +1,106 @@
+#include "brv_core/document/row_reader.h"
+
+#include <algorithm>
+
+#include "brv_core/file/capture_info.h"
+
+namespace brv {
+
+CLecteurLignes::CLecteurLignes(const CBrenvaleDoc& doc, const AcqFile& fichier)
+    : doc_(doc), fichier_(fichier), curseur_(fichier) {}
+
+bool CLecteurLignes::PointDeDepart(uint64_t ligne, RecordPos& pos, uint64_t& premiereLigne) const {
+  // The nearest index record at or before the row, post-trigger index first (its rows come later).
+  const bool pretrig = fichier_.layout() == AcqLayout::Pretrigger;
+  const auto cherche = [&](const CIndexTrames& index, uint32_t zone) {
+    bool trouve = false;
+    index.Lit([&](const std::vector<INDEX_TRAMES>& recs) {
+      auto it = std::upper_bound(recs.begin(), recs.end(), ligne,
+                                 [](uint64_t l, const INDEX_TRAMES& r) { return l < r.ullPremiereLigne; });
+      if (it == recs.begin()) return;
+      --it;
+      uint64_t p = 0;
+      if (zone < fichier_.zones().size() && fichier_.zones()[zone].logical_position(it->ullPosFichier, p)) {
+        pos = {zone, p};
+        premiereLigne = it->ullPremiereLigne;
+        trouve = true;
+      }
+    });
+    return trouve;
+  };
+  const uint32_t derniere = fichier_.zones().empty() ? 0 : static_cast<uint32_t>(fichier_.zones().size() - 1);
+  if (cherche(doc_.Resultats.indexPostTrig, derniere)) return true;
+  return pretrig && cherche(doc_.Resultats.indexPreTrig, 0);
+}
+
+void CLecteurLignes::Remplit(const FrameRecord& rec, const PreviousRecord& prec, uint64_t ligne, bool evenement,
+                             bool texte, LIGNE_TRAME& l) {
+  l.iLigne = static_cast<int32_t>(ligne);
+  l.ullPosFichier = rec.offset;
+  l.bDateZero = rec.at.pos == 0 && (rec.at.zone == 1 || fichier_.layout() != AcqLayout::Pretrigger);
+  l.ullDate = rec.date();
+  l.bVoie2 = rec.status & vandrel::STATUT_VOIE2;
+  l.bErrTx1 = rec.status & vandrel::STATUT_ERR_TX_VOIE1;
+  l.bErrTx2 = rec.status & vandrel::STATUT_ERR_TX_VOIE2;
+  l.bInterruptionTrafic = rec.status & vandrel::STATUT_INTERRUPTION_TRAFIC;
+  l.bStatut5 = rec.status & 0x20;
+  l.bStatut6 = rec.status & 0x40;
+  l.bStatut7 = rec.status & 0x80;
+  l.dateAbs.clear();
+  if (dateAbsolue_) {
+    const int64_t date = timeline_date(fichier_, rec);
+    doc_.Decodeur.FormateDateAbs(static_cast<uint64_t>(date < 0 ? -date : date), date < 0, l.dateAbs);
+  }
+  ErreurTrame r;
+  if (texte) {
+    RecordText t;
+    describe_record(doc_.Decodeur, fichier_, rec, prec, false, t);
+    r = t.result;
+    l.texte = std::move(t.text);
+    l.annotation = std::move(t.annotation);
+    l.dateRel = std::move(t.reldate);
+    l.interTrame = std::move(t.interframe);
+    l.octets.clear();
+  } else {
+    r = doc_.Decodeur.DecodeTrame(rec.frame_len, rec.frame, nullptr, false, l.annotation);
+    l.octets.assign(rec.frame, rec.frame + rec.frame_len);
+  }
+  const bool erreur = r != TRAME_OK || l.bInterruptionTrafic;
+  l.ulMarque = (erreur ? uint32_t{MARQUE_ERREUR} : 0u) | (evenement ? uint32_t{MARQUE_EVENEMENT} : 0u);
+}
+
+size_t CLecteurLignes::Lit(uint64_t premiere, size_t nombre, bool texte, std::vector<LIGNE_TRAME>& lignes) {
+  lignes.clear();
+  erreur_.clear();
+  if (nombre == 0) return 0;
+  RecordPos depart{0, 0};
+  uint64_t ligne = 0;
+  PointDeDepart(premiere, depart, ligne);
+
+  // The record before the start gives the first row its inter-frame time.
+  PreviousRecord prec;
+  FrameRecord rec;
+  curseur_.seek(depart);
+  if (curseur_.prev(rec) == WalkStatus::Record) prec = previous_of(fichier_, rec);
+  curseur_.seek(depart);
+
+  CFiltreAffichage filtre(doc_.CopieFiltre, doc_.FiltreUtilisable, doc_.Config.ulModeFiltre);
+  WalkStatus st;
+  while ((st = curseur_.next(rec)) == WalkStatus::Record) {
+    if (filtre.Teste(rec.frame_len, rec.frame).affichee) {
+      if (ligne >= premiere) {
+        const bool evenement =
+            doc_.EvenementsUtilisables && TestEvenement(rec.frame_len, rec.frame, doc_.CopieEvenements);
+        lignes.emplace_back();
+        Remplit(rec, prec, ligne, evenement, texte, lignes.back());
+        if (lignes.size() == nombre) break;
+      }
+      ++ligne;
+    }
+    prec = previous_of(fichier_, rec);
+  }
+  if (st == WalkStatus::Invalid) erreur_ = curseur_.invalid_message();
+  return lignes.size();
+}
+
+}  // namespace brv

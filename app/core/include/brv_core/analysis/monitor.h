@@ -1,0 +1,96 @@
+#pragma once
+// The monitor task: reads the records of a capture, decodes, classifies, counts and filters each
+// one, feeds the statistics and the network configuration, and indexes the rows of the frames
+// list. A re-calculation reads a whole file; live following (engine polling) feeds the same
+// per-record work.
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "brv_core/analysis/frame_filter.h"
+#include "brv_core/analysis/network_config.h"
+#include "brv_core/analysis/statistics.h"
+#include "brv_core/analysis/task_requests.h"
+#include "brv_core/document/brenvale_doc.h"
+#include "brv_core/file/acq_file.h"
+#include "brv_core/file/record_cursor.h"
+
+namespace brv {
+
+// Progress states shown in the status bar.
+enum EtatProgression : int {
+  PROG_ATTENTE_TRAFIC = 1,
+  PROG_ATTENTE_RETRAFIC = 2,
+  PROG_ATTENTE_DECLENCHEMENT = 3,
+  PROG_ACQUISITION = 4,
+  PROG_FORMATAGE = 5,
+};
+
+inline constexpr uint32_t kMaxLignesAffichables = 2147483647u;
+
+// What the task tells the program while it runs (from the task's thread).
+class IObservateurTache {
+ public:
+  virtual ~IObservateurTache() = default;
+  virtual void Etat(int) {}
+  virtual void Pourcentage(int) {}
+  virtual void Progression(uint64_t /*octetsLus*/, uint64_t /*octetsTotal*/) {}
+  virtual void NbLignes(uint32_t) {}
+  virtual void LigneInformation(std::string_view) {}
+  // At most once a second: counters, meters and network tree may be redrawn.
+  virtual void Rafraichit() {}
+};
+
+// The work of one run on one document: per-record accounting and row indexing.
+class CMoniteur {
+ public:
+  CMoniteur(CBrenvaleDoc& doc, const AcqFile& fichier, IObservateurTache& obs);
+
+  // One record in reading order.
+  void TraiteEnregistrement(const FrameRecord& rec);
+  // Closes the last index record, computes the averages, stores the totals.
+  void Termine();
+
+  BourrageEnVigueur Bourrage() const { return bourrage_; }
+  CConfigReseau& Reseau() { return reseau_; }
+  CStatistiques& Statistiques() { return stats_; }
+  int64_t DerniereDateNs() const { return derniereDateNs_; }
+
+ private:
+  void FermeIndex();
+
+  CBrenvaleDoc& doc_;
+  const AcqFile& fichier_;
+  IObservateurTache& obs_;
+  AcqResults& res_;
+  BourrageEnVigueur bourrage_;
+  CConfigReseau reseau_;
+  CStatistiques stats_;
+  CFiltreAffichage filtre_;
+  uint64_t facteur_;
+  std::string annotation_;
+
+  // Index record under construction.
+  bool indexOuvert_ = false;
+  uint32_t zoneIndex_ = 0;
+  INDEX_TRAMES index_;
+  uint64_t octetsBloc_ = 0;
+  bool pleinSignale_ = false;
+  bool vuDonnees_ = false;
+  int64_t derniereDateNs_ = 0;
+};
+
+// Re-reads the document's acquisition file (re-calculation): the document's results are
+// rebuilt; stop requests are honoured between records. Returns the network table's owner
+// through the document's results; the network configuration is handed back in reseau.
+struct ResultatTache {
+  CConfigReseau reseau;
+  BourrageEnVigueur bourrage;
+  int64_t dateReferenceNs = 0;  // the last frame's date, for the network states
+  std::vector<PointDebit> points;
+};
+
+void FncTacheAcq(CBrenvaleDoc& doc, IObservateurTache& obs, CFileRequetes& requetes, ResultatTache& resultat);
+
+}  // namespace brv
