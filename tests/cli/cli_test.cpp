@@ -165,3 +165,58 @@ TEST(CliInfo, DescribesTheAcquisitionAndItsMissingTail) {
 
 }  // namespace
 }  // namespace brv
+
+namespace brv {
+namespace {
+
+TEST(CliFrames, RowsInEveryFormAndStatistics) {
+  test::TempDir dir;
+  const std::string dat = dir.file("a.dat");
+  ASSERT_EQ(run_cli({"synth", "-o", dat, "--frames", "3000", "--layout", "pretrig", "--zone-size", "4000"}).status, 0);
+
+  const auto text = run_cli({"frames", dat, "--count", "3"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  ASSERT_EQ(text.lines().size(), 3u);
+  EXPECT_EQ(text.lines()[0].rfind("0\t", 0), 0u);
+
+  const auto json = run_cli({"frames", dat, "--json", "--from", "10", "--count", "2"});
+  ASSERT_EQ(json.lines().size(), 2u);
+  for (const char* key : {"\"row\": 10", "\"offset\"", "\"date0\"", "\"mark\"", "\"absdate\": \"", "\"reldate\"",
+                          "\"interframe\"", "\"traffic\"", "\"channel\"", "\"txerr1\"", "\"txerr2\"", "\"text\"",
+                          "\"annotation\""}) {
+    EXPECT_NE(json.lines()[0].find(key), std::string::npos) << key;
+  }
+
+  const auto csv = run_cli({"frames", dat, "--csv", "--count", "2"});
+  ASSERT_EQ(csv.status, 0);
+  EXPECT_EQ(csv.out.rfind("row,offset,date,date0,mark,absdate,reldate,interframe,traffic,channel,txerr1,txerr2,text,"
+                          "annotation\r\n",
+                          0),
+            0u);
+  EXPECT_EQ(csv.lines().size(), 3u);
+
+  const auto stats = run_cli({"stats", dat, "--json"});
+  ASSERT_EQ(stats.status, 0) << stats.err;
+  for (const char* key : {"\"acquired\": ", "\"displayable\": ", "\"padding\": \"Not defined\"", "\"types\": {\"ID_DAT\": ",
+                          "\"error_counters\": {\"erroneous_frames\": ", "\"network\": [{\"identifier\": \""}) {
+    EXPECT_NE(stats.out.find(key), std::string::npos) << key;
+  }
+  const auto plain = run_cli({"stats", dat});
+  EXPECT_NE(plain.out.find("STATISTICS\n"), std::string::npos);
+  EXPECT_NE(plain.out.find("NETWORK CONFIGURATION ("), std::string::npos);
+}
+
+TEST(CliFrames, ConfigurationFileSetsTheFilter) {
+  test::TempDir dir;
+  const std::string dat = dir.file("a.dat");
+  const std::string cfg = dir.file("a.cfg");
+  ASSERT_EQ(run_cli({"synth", "-o", dat, "--frames", "500"}).status, 0);
+  ASSERT_EQ(run_cli({"config", "new", "-o", cfg}).status, 0);
+  const auto with = run_cli({"frames", dat, "--config", cfg});
+  EXPECT_EQ(with.status, 0) << with.err;
+  EXPECT_EQ(with.lines().size(), 500u);
+  EXPECT_EQ(run_cli({"frames", dat, "--config", dir.file("absent.cfg")}).status, 1);
+}
+
+}  // namespace
+}  // namespace brv

@@ -55,43 +55,76 @@ constexpr unsigned largeur_bits(int32_t code) {
 
 constexpr uint64_t masque(unsigned bits) { return bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1; }
 
-// Reads the field into value at its width. False when the condition cannot be evaluated:
-// the field does not lie wholly inside the n frame bytes, its length is above 64, its width
-// code is unknown, or (most significant byte first) it is longer than its width.
-constexpr bool extraire(const uint8_t* trame, uint16_t n, const struct_CHAMP_BIT_SYNCHRO& c, uint64_t& valeur) {
+// Field bits assembled into B as the engine does, one bit at a time (any position and length).
+constexpr void assembler_bits(const uint8_t* trame, const struct_CHAMP_BIT_SYNCHRO& c, unsigned largeur, uint8_t (&b)[8]) {
   const unsigned lg = c.ucLgValBit;
-  const unsigned largeur = largeur_bits(c.enLgInterpretationVal);
-  if (lg > 64 || largeur == 0) return false;
-  if (uint32_t{c.usPosValBit} + lg > uint32_t{n} * 8) return false;
-  if (!c.bLSBPremier && c.enLgInterpretationVal != LG_8 && lg > largeur) return false;
-
-  uint8_t b[8] = {};
   if (c.bLSBPremier) {
     for (unsigned k = 0; k < lg; ++k) {
       const unsigned p = c.usPosValBit + k;
       const unsigned bit = (trame[p >> 3] >> (p & 7)) & 1u;
       b[k >> 3] = static_cast<uint8_t>(b[k >> 3] | (bit << (k & 7)));
     }
-  } else {
-    // Bits land in B from byte (f + k) / 8 on; inside each byte they fill from bit 0 upward in
-    // arrival order, so a partial first byte is filled from its bit 0.
-    const unsigned f = c.enLgInterpretationVal == LG_8 ? 0 : largeur - lg;
-    unsigned rempli[8] = {};
-    for (unsigned k = 0; k < lg; ++k) {
-      const unsigned p = c.usPosValBit + k;
-      const unsigned bit = (trame[p >> 3] >> (p & 7)) & 1u;
-      const unsigned octet = (f + k) >> 3;
-      if (octet >= 8) break;  // beyond the width: ignored
-      b[octet] = static_cast<uint8_t>(b[octet] | (bit << rempli[octet]++));
-    }
+    return;
   }
+  // Bits land in B from byte (f + k) / 8 on; inside each byte they fill from bit 0 upward in
+  // arrival order, so a partial first byte is filled from its bit 0.
+  const unsigned f = c.enLgInterpretationVal == LG_8 ? 0 : largeur - lg;
+  unsigned rempli[8] = {};
+  for (unsigned k = 0; k < lg; ++k) {
+    const unsigned p = c.usPosValBit + k;
+    const unsigned bit = (trame[p >> 3] >> (p & 7)) & 1u;
+    const unsigned octet = (f + k) >> 3;
+    if (octet >= 8) break;  // beyond the width: ignored
+    b[octet] = static_cast<uint8_t>(b[octet] | (bit << rempli[octet]++));
+  }
+}
 
-  const unsigned octets = largeur / 8;
+// The same for a field of whole bytes: each frame byte lands whole in B.
+constexpr void assembler_octets(const uint8_t* trame, const struct_CHAMP_BIT_SYNCHRO& c, unsigned largeur, uint8_t (&b)[8]) {
+  const unsigned n = c.ucLgValBit / 8;
+  const unsigned debut = c.bLSBPremier || c.enLgInterpretationVal == LG_8 ? 0 : (largeur - c.ucLgValBit) / 8;
+  const uint8_t* src = trame + c.usPosValBit / 8;
+  for (unsigned j = 0; j < n && debut + j < 8; ++j) b[debut + j] = src[j];
+}
+
+// Checks that the condition can be evaluated on n frame bytes: the field lies wholly inside the
+// frame, its length is at most 64, its width code is known, and (most significant byte first)
+// it is not longer than its width.
+constexpr bool evaluable(uint16_t n, const struct_CHAMP_BIT_SYNCHRO& c) {
+  const unsigned lg = c.ucLgValBit;
+  const unsigned largeur = largeur_bits(c.enLgInterpretationVal);
+  if (lg > 64 || largeur == 0) return false;
+  if (uint32_t{c.usPosValBit} + lg > uint32_t{n} * 8) return false;
+  return c.bLSBPremier || c.enLgInterpretationVal == LG_8 || lg <= largeur;
+}
+
+constexpr uint64_t lire_largeur(const uint8_t (&b)[8], unsigned largeur, bool lsb) {
   uint64_t v = 0;
-  for (unsigned i = 0; i < octets; ++i) {
-    v = c.bLSBPremier ? v | (uint64_t{b[i]} << (8 * i)) : (v << 8) | b[i];
+  for (unsigned i = 0; i < largeur / 8; ++i) v = lsb ? v | (uint64_t{b[i]} << (8 * i)) : (v << 8) | b[i];
+  return v;
+}
+
+// Reads the field into value at its width; false when the condition cannot be evaluated.
+constexpr bool extraire(const uint8_t* trame, uint16_t n, const struct_CHAMP_BIT_SYNCHRO& c, uint64_t& valeur) {
+  if (!evaluable(n, c)) return false;
+  const unsigned largeur = largeur_bits(c.enLgInterpretationVal);
+  uint8_t b[8] = {};
+  if ((c.usPosValBit | c.ucLgValBit) % 8 == 0) {
+    assembler_octets(trame, c, largeur, b);
+  } else {
+    assembler_bits(trame, c, largeur, b);
   }
-  valeur = v;
+  valeur = lire_largeur(b, largeur, c.bLSBPremier != 0);
+  return true;
+}
+
+// The bit-at-a-time reading alone, the reference the whole-byte reading must agree with.
+constexpr bool extraire_bit_a_bit(const uint8_t* trame, uint16_t n, const struct_CHAMP_BIT_SYNCHRO& c, uint64_t& valeur) {
+  if (!evaluable(n, c)) return false;
+  const unsigned largeur = largeur_bits(c.enLgInterpretationVal);
+  uint8_t b[8] = {};
+  assembler_bits(trame, c, largeur, b);
+  valeur = lire_largeur(b, largeur, c.bLSBPremier != 0);
   return true;
 }
 

@@ -47,6 +47,31 @@ bool TestEvenement(uint16_t len, const uint8_t* octets, const TableDefinitions& 
   return false;
 }
 
+CListeCompilee::CListeCompilee(const TableDefinitions& liste) {
+  for (size_t i = 0; i < liste.nb && i < liste.defs.size(); ++i) {
+    const DEFINITION_TRAME& d = liste.defs[i];
+    if (!d.bUtilisee) continue;
+    Definition c;
+    c.dissocier = d.bNePasDissocierRP != 0;
+    for (const CHAMP_BITS& champ : d.champs) c.champs.push_back(ChampSynchroDe(champ));
+    defs_.push_back(std::move(c));
+  }
+}
+
+int CListeCompilee::Premiere(uint16_t len, const uint8_t* octets) const {
+  for (size_t i = 0; i < defs_.size(); ++i) {
+    bool ok = true;
+    for (const auto& c : defs_[i].champs) {
+      if (!vandrel::bitfield::satisfait(octets, len, c)) {
+        ok = false;
+        break;
+      }
+    }
+    if (ok) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 bool ContinueTransaction(uint8_t enAttente, uint8_t c, uint8_t& suivant) {
   suivant = 0;
   switch (enAttente) {
@@ -85,13 +110,10 @@ ResultatFiltre CFiltreAffichage::Teste(uint16_t len, const uint8_t* octets) {
     // An answer shares the fate of the frame that opened its transaction, which matched.
     if (associee) return {mode_ == FILTRE_SELECTION, true};
   }
-  for (size_t i = 0; i < filtre_.nb && i < filtre_.defs.size(); ++i) {
-    const DEFINITION_TRAME& d = filtre_.defs[i];
-    if (!d.bUtilisee || !CorrespondDefinition(len, octets, d)) continue;
-    if (d.bNePasDissocierRP && len > 0) etat_ = {true, controle};
-    return {mode_ == FILTRE_SELECTION, false};
-  }
-  return {mode_ != FILTRE_SELECTION, false};
+  const int i = filtre_.Premiere(len, octets);
+  if (i < 0) return {mode_ != FILTRE_SELECTION, false};
+  if (filtre_.NePasDissocier(i) && len > 0) etat_ = {true, controle};
+  return {mode_ == FILTRE_SELECTION, false};
 }
 
 }  // namespace brv

@@ -35,6 +35,7 @@ CMoniteur::CMoniteur(CBrenvaleDoc& doc, const AcqFile& fichier, IObservateurTach
       stats_(doc.Decodeur.FacteurNs(), doc.Capture.bTramesTypeFip != 0, doc.Config.vues.debitInstantane.ullNs, bourrage_,
              reseau_),
       filtre_(doc.CopieFiltre, doc.FiltreUtilisable, doc.Config.ulModeFiltre),
+      evenements_(doc.CopieEvenements),
       facteur_(doc.Decodeur.FacteurNs()) {
   res_.ullPosPremiereTrame =
       fichier.layout() == AcqLayout::Pretrigger ? vandrel::kTailleEntete : fichier.header().ullPosZonePostTrig;
@@ -58,7 +59,7 @@ void CMoniteur::TraiteEnregistrement(const FrameRecord& rec) {
   stats_.ChargeTrame(classe, date, rec.frame_len);
   CompteTrame(r, rec.frame, rec.frame_len, rec.status, EstBourrage(bourrage_, r, rec), res_);
 
-  const bool evenement = doc_.EvenementsUtilisables && TestEvenement(rec.frame_len, rec.frame, doc_.CopieEvenements);
+  const bool evenement = doc_.EvenementsUtilisables && evenements_.Premiere(rec.frame_len, rec.frame) >= 0;
   if (evenement) ++res_.ullNbEvenements;
 
   const bool etaitEnAttente = filtre_.Etat().enAttente;

@@ -7,7 +7,7 @@
 namespace brv {
 
 CLecteurLignes::CLecteurLignes(const CBrenvaleDoc& doc, const AcqFile& fichier)
-    : doc_(doc), fichier_(fichier), curseur_(fichier) {}
+    : doc_(doc), fichier_(fichier), curseur_(fichier), evenements_(doc.CopieEvenements) {}
 
 bool CLecteurLignes::PointDeDepart(uint64_t ligne, RecordPos& pos, uint64_t& premiereLigne) const {
   // The nearest index record at or before the row, post-trigger index first (its rows come later).
@@ -89,8 +89,7 @@ size_t CLecteurLignes::Lit(uint64_t premiere, size_t nombre, bool texte, std::ve
   while ((st = curseur_.next(rec)) == WalkStatus::Record) {
     if (filtre.Teste(rec.frame_len, rec.frame).affichee) {
       if (ligne >= premiere) {
-        const bool evenement =
-            doc_.EvenementsUtilisables && TestEvenement(rec.frame_len, rec.frame, doc_.CopieEvenements);
+        const bool evenement = doc_.EvenementsUtilisables && evenements_.Premiere(rec.frame_len, rec.frame) >= 0;
         lignes.emplace_back();
         Remplit(rec, prec, ligne, evenement, texte, lignes.back());
         if (lignes.size() == nombre) break;

@@ -104,3 +104,35 @@ TEST(BitField, Operations) {
 
 }  // namespace
 }  // namespace vandrel
+
+namespace vandrel {
+namespace {
+
+TEST(BitField, WholeByteReadingAgreesWithTheBitwiseReading) {
+  uint64_t graine = 0x9E3779B97F4A7C15ULL;
+  const auto alea = [&graine] {
+    graine ^= graine << 13;
+    graine ^= graine >> 7;
+    graine ^= graine << 17;
+    return graine;
+  };
+  uint8_t trame[16];
+  for (int essai = 0; essai < 20000; ++essai) {
+    for (auto& o : trame) o = static_cast<uint8_t>(alea());
+    struct_CHAMP_BIT_SYNCHRO c{};
+    c.usPosValBit = static_cast<uint16_t>(8 * (alea() % 10));
+    c.ucLgValBit = static_cast<uint8_t>(8 * (alea() % 9));
+    c.enLgInterpretationVal = static_cast<int32_t>(alea() % 4);
+    c.bLSBPremier = alea() & 1;
+    uint64_t rapide = 0, lent = 0;
+    const bool a = bitfield::extraire(trame, sizeof trame, c, rapide);
+    const bool b = bitfield::extraire_bit_a_bit(trame, sizeof trame, c, lent);
+    ASSERT_EQ(a, b);
+    if (a) {
+      ASSERT_EQ(rapide, lent) << c.usPosValBit << " " << int(c.ucLgValBit) << " " << c.enLgInterpretationVal;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vandrel

@@ -28,7 +28,7 @@ TEST(CrcTrame, TablesAgreeWithBitwiseComputation) {
     x = x * 1103515245u + 12345u;
     o = static_cast<uint8_t>(x >> 16);
   }
-  for (size_t n : {0u, 1u, 2u, 3u, 7u, 128u, 263u, 300u}) {
+  for (size_t n : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 128u, 263u, 300u}) {
     EXPECT_EQ(CrcTrame(true, donnees.data(), n), test::CrcReference(true, donnees.data(), n)) << n;
     EXPECT_EQ(CrcTrame(false, donnees.data(), n), test::CrcReference(false, donnees.data(), n)) << n;
   }

@@ -3,6 +3,7 @@
 // events. Conditions are evaluated by the same code as the trigger engine's.
 
 #include <cstdint>
+#include <vector>
 
 #include <vandrel/bitfield.h>
 
@@ -22,6 +23,24 @@ bool CorrespondDefinition(uint16_t len, const uint8_t* octets, const DEFINITION_
 
 // Any in-use definition of the event list matches.
 bool TestEvenement(uint16_t len, const uint8_t* octets, const TableDefinitions& evenements);
+
+// The in-use definitions of a list with their conditions in the engine's form, converted once
+// for a whole run rather than for every frame.
+class CListeCompilee {
+ public:
+  explicit CListeCompilee(const TableDefinitions& liste);
+  // Position (among the in-use definitions) of the first that matches, or -1.
+  int Premiere(uint16_t len, const uint8_t* octets) const;
+  bool NePasDissocier(int i) const { return defs_[static_cast<size_t>(i)].dissocier; }
+  bool Vide() const { return defs_.empty(); }
+
+ private:
+  struct Definition {
+    std::vector<vandrel::struct_CHAMP_BIT_SYNCHRO> champs;
+    bool dissocier = false;
+  };
+  std::vector<Definition> defs_;
+};
 
 // Carried from one frame to the next: a shown or hidden frame whose answers follow its fate.
 struct EtatAssociation {
@@ -48,7 +67,7 @@ class CFiltreAffichage {
   const EtatAssociation& Etat() const { return etat_; }
 
  private:
-  const TableDefinitions& filtre_;
+  CListeCompilee filtre_;
   bool utilisable_;
   uint32_t mode_;
   EtatAssociation etat_;

@@ -68,6 +68,7 @@ class CMoniteur {
   CConfigReseau reseau_;
   CStatistiques stats_;
   CFiltreAffichage filtre_;
+  CListeCompilee evenements_;
   uint64_t facteur_;
   std::string annotation_;
 

@@ -1,7 +1,8 @@
 #pragma once
-// Frame check sequences of FIP and WorldFIP framing: 16 bits, most significant bit first, one
-// table lookup per byte, final value complemented. The tables are computed at compile time, so
-// concurrent first uses need no lock.
+// Frame check sequences of FIP and WorldFIP framing: 16 bits, most significant bit first, final
+// value complemented. Table-driven, four bytes per step (the same result as one lookup per byte,
+// with the lookups of a step independent of each other). The tables are computed at compile time,
+// so concurrent first uses need no lock.
 
 #include <array>
 #include <cstddef>
@@ -27,16 +28,38 @@ constexpr std::array<uint16_t, 256> ConstruitTableCrc(uint16_t polynome) {
 inline constexpr std::array<uint16_t, 256> kTableCrcFip = ConstruitTableCrc(kPolynomeCrcFip);
 inline constexpr std::array<uint16_t, 256> kTableCrcWorldFip = ConstruitTableCrc(kPolynomeCrcWorldFip);
 
-inline uint16_t CrcTable(const uint16_t* table, uint16_t init, const uint8_t* octets, size_t n) noexcept {
+// t[k][i]: the effect of byte i followed by k zero bytes.
+using TablesCrc = std::array<std::array<uint16_t, 256>, 4>;
+
+constexpr TablesCrc ConstruitTablesCrc(uint16_t polynome) {
+  TablesCrc t{};
+  t[0] = ConstruitTableCrc(polynome);
+  for (size_t k = 1; k < 4; ++k) {
+    for (unsigned i = 0; i < 256; ++i) {
+      const unsigned v = t[k - 1][i];
+      t[k][i] = static_cast<uint16_t>(((v << 8) ^ t[0][v >> 8]) & 0xFFFF);
+    }
+  }
+  return t;
+}
+
+inline constexpr TablesCrc kTablesCrcFip = ConstruitTablesCrc(kPolynomeCrcFip);
+inline constexpr TablesCrc kTablesCrcWorldFip = ConstruitTablesCrc(kPolynomeCrcWorldFip);
+
+inline uint16_t CrcTable(const TablesCrc& t, uint16_t init, const uint8_t* octets, size_t n) noexcept {
   unsigned crc = init;
-  for (size_t i = 0; i < n; ++i) crc = ((crc << 8) ^ table[((crc >> 8) ^ octets[i]) & 0xFF]) & 0xFFFF;
+  size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    crc = t[3][((crc >> 8) ^ octets[i]) & 0xFF] ^ t[2][(crc ^ octets[i + 1]) & 0xFF] ^ t[1][octets[i + 2]] ^
+          t[0][octets[i + 3]];
+  }
+  for (; i < n; ++i) crc = ((crc << 8) ^ t[0][((crc >> 8) ^ octets[i]) & 0xFF]) & 0xFFFF;
   return static_cast<uint16_t>(crc ^ 0xFFFF);
 }
 
 // fip: FIP framing (the capture's frame standard flag set); otherwise WorldFIP framing.
 inline uint16_t CrcTrame(bool fip, const uint8_t* octets, size_t n) noexcept {
-  return fip ? CrcTable(kTableCrcFip.data(), kInitCrcFip, octets, n)
-             : CrcTable(kTableCrcWorldFip.data(), kInitCrcWorldFip, octets, n);
+  return fip ? CrcTable(kTablesCrcFip, kInitCrcFip, octets, n) : CrcTable(kTablesCrcWorldFip, kInitCrcWorldFip, octets, n);
 }
 
 }  // namespace brv

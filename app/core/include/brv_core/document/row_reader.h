@@ -60,6 +60,7 @@ class CLecteurLignes {
   const CBrenvaleDoc& doc_;
   const AcqFile& fichier_;
   RecordCursor curseur_;
+  CListeCompilee evenements_;
   std::string erreur_;
   bool dateAbsolue_ = false;
 };
