@@ -1,0 +1,42 @@
+#include "kestrin/abstract_com.h"
+
+CAbstractCom::CAbstractCom() : m_com_info(std::make_shared<CComInfo>()) {}
+
+CAbstractCom::~CAbstractCom() = default;
+
+bool CAbstractCom::is_open() { return m_handle.load() != nullptr; }
+
+unsigned long CAbstractCom::get_rx_bytes() {
+  std::lock_guard lock(m_mutex);
+  return m_rx_bytes;
+}
+
+void* CAbstractCom::get_com_handle() const { return m_handle.load(); }
+
+std::shared_ptr<CComInfo> CAbstractCom::get_com_info() const {
+  std::lock_guard lock(m_mutex);
+  return m_com_info;
+}
+
+void CAbstractCom::set_com_info(std::shared_ptr<CComInfo> info) {
+  std::lock_guard lock(m_mutex);
+  m_com_info = std::move(info);
+}
+
+std::vector<uint8_t> CAbstractCom::read_input_data() {
+  std::lock_guard lock(m_mutex);
+  std::vector<uint8_t> data;
+  data.swap(m_input_buffer);
+  return data;
+}
+
+bool CAbstractCom::wait_for_rx_bytes() {
+  std::unique_lock lock(m_mutex);
+  for (;;) {
+    if (m_new_data || m_closing) {
+      m_new_data = false;
+      return !m_closing;
+    }
+    if (m_cond_new_data.wait_for(lock, m_wait_new_data) == std::cv_status::timeout) return false;
+  }
+}
