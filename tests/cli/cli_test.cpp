@@ -220,3 +220,18 @@ TEST(CliFrames, ConfigurationFileSetsTheFilter) {
 
 }  // namespace
 }  // namespace brv
+
+namespace brv {
+namespace {
+
+TEST(CliCards, SaysPlainlyWhenNoCardIsPresent) {
+  const auto r = run_cli({"cards"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "No probe card present.\n");
+  const auto all = run_cli({"cards", "--all", "--json"});
+  EXPECT_EQ(all.status, 0);
+  EXPECT_EQ(all.out.rfind("{\"devices\": [", 0), 0u);
+}
+
+}  // namespace
+}  // namespace brv

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <random>
+#include <thread>
 
 #include "brv_core/analysis/monitor.h"
 #include "brv_core/config/config_fields.h"
@@ -209,6 +210,39 @@ TEST(RecalculFichier, InvalidEndOfFileAndRowsAcrossTheTrigger) {
   EXPECT_EQ(lignes[2].bDateZero, 1u);
   // 1300 - 610 units after the pre-trigger RP_DAT began, less its 61 bit times.
   EXPECT_EQ(lignes[2].interTrame, "8µs");
+}
+
+}  // namespace
+}  // namespace brv
+
+namespace brv {
+namespace {
+
+TEST(RecalculFichier, StopPostedFromAnotherThreadWhileReading) {
+  test::TempDir dir;
+  const std::string p = dir.file("big.dat");
+  SampleCaptureOptions o;
+  o.frames = 400000;
+  SampleCaptureSummary s;
+  std::string e;
+  ASSERT_TRUE(write_sample_capture(p, o, s, e)) << e;
+  Silencieux rapport;
+  CBrenvaleDoc doc(rapport, dir.file(""));
+  ASSERT_TRUE(doc.OuvrirAcquisition(p));
+  doc.ResetResults(false);
+  Observateur obs;
+  CFileRequetes req;
+  ResultatTache res;
+  std::thread tache([&] { FncTacheAcq(doc, obs, req, res); });
+  req.Poste(RequeteTache::ArretUtilisateur);
+  tache.join();
+  // Either the run saw the request, or it had already read everything.
+  if (doc.Resultats.RecalcEndReason == RECALCUL_UTILISATEUR) {
+    EXPECT_LT(doc.Resultats.ullNbTramesAcquises, o.frames);
+    EXPECT_EQ(obs.lignes.back(), "Re-calculation terminated by user.");
+  } else {
+    EXPECT_EQ(doc.Resultats.ullNbTramesAcquises, o.frames);
+  }
 }
 
 }  // namespace
