@@ -26,7 +26,8 @@ build: configure
 run: build
 	@$(CLI) synth -o $(SAMPLE) --frames 20000 --layout circular --seed 7
 	@$(CLI) info $(SAMPLE)
-	@$(CLI) records $(SAMPLE) --count 40
+	@$(CLI) frames $(SAMPLE) --count 40
+	@$(CLI) stats $(SAMPLE)
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 900 --no-tests=error
