@@ -52,6 +52,20 @@ EtatReseau EtatIdentifiant(const IDENTIFIANT_RESEAU& r, int64_t referenceNs, uin
   return r.bDernierRepondu ? EtatReseau::Present : EtatReseau::Manquant;
 }
 
+int ImageEtat(const IDENTIFIANT_RESEAU& r, int64_t referenceNs, uint64_t delaiPresenceNs) {
+  return 1 + 2 * static_cast<int>(EtatIdentifiant(r, referenceNs, delaiPresenceNs)) + (r.bRupture ? 1 : 0);
+}
+
+namespace {
+std::string DureeReference(int64_t referenceNs) {
+  std::string duree;
+  CDecodageTrame::FormateDuree(referenceNs < 0 ? -referenceNs : referenceNs, duree);
+  return duree;
+}
+}  // namespace
+
+std::string TexteRacineReseau(int64_t referenceNs) { return "Network configuration (" + DureeReference(referenceNs) + ")"; }
+
 std::string TexteIdentifiant(const IDENTIFIANT_RESEAU& r) {
   char t[96];
   if (r.bRupture) {
@@ -75,9 +89,7 @@ const char* NomEtat(EtatReseau e) {
 
 std::string SectionExportReseau(const std::vector<IDENTIFIANT_RESEAU>& table, int64_t referenceNs,
                                 uint64_t delaiPresenceNs) {
-  std::string duree;
-  CDecodageTrame::FormateDuree(referenceNs < 0 ? -referenceNs : referenceNs, duree);
-  std::string out = "NETWORK CONFIGURATION (" + duree + ")\n";
+  std::string out = "NETWORK CONFIGURATION (" + DureeReference(referenceNs) + ")\n";
   for (const auto& r : table) {
     std::string ligne = TexteIdentifiant(r);
     if (ligne.size() < 6) ligne.resize(6, ' ');

@@ -207,6 +207,36 @@ std::string TexteBourrage(const AcqResults& r, const BourrageEnVigueur& b) {
   return std::to_string(r.comptesParType[0]);
 }
 
+std::vector<std::pair<std::string, std::string>> ValeursStatistiques(const AcqResults& r, const BourrageEnVigueur& b) {
+  const auto pourcent = [](float v) {
+    char t[32];
+    std::snprintf(t, sizeof t, "%0.2f %%", static_cast<double>(v));
+    return std::string(t);
+  };
+  std::vector<std::pair<std::string, std::string>> v{
+      {"acquired:", std::to_string(r.ullNbTramesAcquises)},
+      {"displayable:", std::to_string(r.ulNbTramesAffichables)},
+      {"erroneous:", std::to_string(r.compteursErreur[ERR_TRAMES_ERRONEES])},
+      {"Detected events:", std::to_string(r.ullNbEvenements)},
+  };
+  std::string duree;
+  CDecodageTrame::FormateDuree(static_cast<int64_t>(r.stats.ullTempsTraficNs), duree);
+  v.emplace_back("Total time occupied by traffic:", duree);
+  if (b.filtreAcquisition) {
+    // The loads are hidden: the engine dropped the padding frames they would be measured against.
+    v.emplace_back("Data rates not calculated because of acquisition filtering", "");
+  } else {
+    v.emplace_back("Data load:", pourcent(r.stats.fChargeDonnees));
+    v.emplace_back("Message load:", pourcent(r.stats.fChargeMessages));
+    v.emplace_back("Error rate:", pourcent(r.stats.fTauxErreur));
+  }
+  v.emplace_back("Padding:", TexteBourrage(r, b));
+  for (size_t i = 0; i < kTypesTrame.size(); ++i) {
+    v.emplace_back(std::string(kTypesTrame[i].nom), std::to_string(r.comptesParType[i + 1]));
+  }
+  return v;
+}
+
 std::string SectionExportStatistiques(const AcqResults& r, const BourrageEnVigueur& b) {
   const auto ligne = [](const std::string& label, size_t colonne, const std::string& valeur) {
     std::string l = label;

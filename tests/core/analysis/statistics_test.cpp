@@ -123,6 +123,10 @@ TEST(NetworkConfig, StatesAgeAndExport) {
   EXPECT_EQ(s.substr(0, s.find('\n')), "NETWORK CONFIGURATION (1µs)");
   EXPECT_NE(s.find("0200  Present     \n"), std::string::npos);
   EXPECT_NE(s.find("0100  -  Lost answers 1 / 1Not called  A least one break\n"), std::string::npos);
+  EXPECT_EQ(ImageEtat(t[0], 1000, 1000), 6);  // not called, with a break
+  EXPECT_EQ(ImageEtat(t[1], 1000, 1000), 1);
+  EXPECT_EQ(ImageEtat(t[2], 1000, 1000), 4);
+  EXPECT_EQ(TexteRacineReseau(-90'000'000'000'000), "Network configuration (1d 1h 0.00mn)");
   for (int id = 0; id < 200; ++id) reseau.EnregistreAppel(static_cast<uint16_t>(199 - id), 0, true);
   for (size_t i = 1; i < t.size(); ++i) ASSERT_LT(t[i - 1].usIdentifiant, t[i].usIdentifiant);
 }
@@ -135,6 +139,11 @@ TEST(Statistics, ExportSection) {
   EXPECT_EQ(s.rfind("STATISTICS\nAcquired frames         12\n", 0), 0u);
   EXPECT_NE(s.find("Average data load                   50.50 %\n"), std::string::npos);
   EXPECT_NE(s.find("Padding frames          Not defined\n"), std::string::npos);
+  const auto dialogue = ValeursStatistiques(r, {true, 0x9080, false});
+  ASSERT_GE(dialogue.size(), 29u);
+  EXPECT_EQ(dialogue[0], (std::pair<std::string, std::string>{"acquired:", "12"}));
+  EXPECT_EQ(dialogue[5], (std::pair<std::string, std::string>{"Data load:", "50.50 %"}));
+  EXPECT_EQ(dialogue[8], (std::pair<std::string, std::string>{"Padding:", "0"}));
   const std::string f = SectionExportStatistiques(r, {true, 0x9080, true});
   EXPECT_NE(f.find("Data rates not calculated because of acquisition filtering\n"), std::string::npos);
   EXPECT_NE(f.find("Padding frames          Filtered at acquisition level\n"), std::string::npos);

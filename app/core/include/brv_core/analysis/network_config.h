@@ -42,6 +42,11 @@ class CConfigReseau {
 // call is recent enough, otherwise not called.
 EtatReseau EtatIdentifiant(const IDENTIFIANT_RESEAU& r, int64_t referenceNs, uint64_t delaiPresenceNs);
 
+// Image of the network tree for a state: 1 present, 3 missing, 5 not called; one more with a break.
+int ImageEtat(const IDENTIFIANT_RESEAU& r, int64_t referenceNs, uint64_t delaiPresenceNs);
+// Text of the tree's root: "Network configuration" and the reference date as a long duration.
+std::string TexteRacineReseau(int64_t referenceNs);
+
 // "%04X", or "%04X  -  Lost answers %I64u / %I64u" once a call went unanswered.
 std::string TexteIdentifiant(const IDENTIFIANT_RESEAU& r);
 const char* NomEtat(EtatReseau e);  // "Present", "Missing", "Not called"

@@ -100,6 +100,9 @@ class CStatistiques {
 void CompteTrame(ErreurTrame resultat, const uint8_t* octets, uint16_t len, uint8_t statut, bool bourrage,
                  AcqResults& r);
 
+// The lines of the statistics dialog: label and value, in the dialog's order.
+std::vector<std::pair<std::string, std::string>> ValeursStatistiques(const AcqResults& r, const BourrageEnVigueur& b);
+
 // The statistics section of a text export.
 std::string SectionExportStatistiques(const AcqResults& r, const BourrageEnVigueur& bourrage);
 // "Not defined", "Filtered at acquisition level", or the padding count.
