@@ -61,7 +61,7 @@ std::string stats_json(const Recalcul& r) {
   }
   out += "}, \"network\": [";
   const uint64_t timeout = r.doc->Config.vues.configReseau.ullNs;
-  const auto& table = r.resultat.reseau.Table();
+  const auto& table = r.doc->Reseau.Table();
   static const char* const states[] = {"present", "missing", "not called"};
   for (size_t i = 0; i < table.size(); ++i) {
     const auto& id = table[i];
@@ -69,7 +69,7 @@ std::string stats_json(const Recalcul& r) {
     std::snprintf(hex, sizeof hex, "%04X", id.usIdentifiant);
     if (i) out += ", ";
     out += std::string("{\"identifier\": \"") + hex + "\", \"state\": \"" +
-           states[static_cast<int>(EtatIdentifiant(id, r.resultat.dateReferenceNs, timeout))] +
+           states[static_cast<int>(EtatIdentifiant(id, r.doc->ReferenceReseauNs, timeout))] +
            "\", \"break\": " + (id.bRupture ? "true" : "false") + ", \"calls\": " + std::to_string(id.ullAppels) +
            ", \"answers\": " + std::to_string(id.ullReponses) + "}";
   }
@@ -98,7 +98,7 @@ Runner add_stats_command(CLI::App& app) {
         label.resize(std::max<size_t>(label.size() + 1, 28), ' ');
         out += label + std::to_string(res.compteursErreur[i]) + "\n";
       }
-      out += "\n" + SectionExportReseau(r.resultat.reseau.Table(), r.resultat.dateReferenceNs,
+      out += "\n" + SectionExportReseau(r.doc->Reseau.Table(), r.doc->ReferenceReseauNs,
                                         r.doc->Config.vues.configReseau.ullNs);
       emit(out);
     }

@@ -33,7 +33,7 @@ CMoniteur::CMoniteur(CBrenvaleDoc& doc, const AcqFile& fichier, IObservateurTach
       res_(doc.Resultats),
       bourrage_(BourrageDe(doc)),
       stats_(doc.Decodeur.FacteurNs(), doc.Capture.bTramesTypeFip != 0, doc.Config.vues.debitInstantane.ullNs, bourrage_,
-             reseau_),
+             doc.Reseau),
       filtre_(doc.CopieFiltre, doc.FiltreUtilisable, doc.Config.ulModeFiltre),
       evenements_(doc.CopieEvenements),
       facteur_(doc.Decodeur.FacteurNs()) {
@@ -168,9 +168,8 @@ void FncTacheAcq(CBrenvaleDoc& doc, IObservateurTache& obs, CFileRequetes& reque
   moniteur.Termine();
   obs.Progression(lus, total);
   obs.NbLignes(doc.Resultats.ulNbTramesAffichables);
-  resultat.reseau = moniteur.Reseau();
+  doc.ReferenceReseauNs = moniteur.DerniereDateNs();
   resultat.bourrage = moniteur.Bourrage();
-  resultat.dateReferenceNs = moniteur.DerniereDateNs();
   resultat.points = moniteur.Statistiques().Points();
   obs.Rafraichit();
 }

@@ -77,7 +77,11 @@ void CBrenvaleDoc::NouvelleConfiguration() {
   ConfigLoaded = 1;
 }
 
-void CBrenvaleDoc::ResetResults(bool complet) { brv::ResetResults(Resultats, complet); }
+void CBrenvaleDoc::ResetResults(bool complet) {
+  brv::ResetResults(Resultats, complet);
+  Reseau.Vide();
+  ReferenceReseauNs = 0;
+}
 
 void CBrenvaleDoc::ReconstruitCopiesEvenements() {
   CopieFiltre = Config.filtre;

@@ -111,7 +111,7 @@ TEST_P(Recalcul, CountsEveryRecordAndIndexesTheRows) {
   EXPECT_EQ(r.ullNbEvenements, evenements);
   EXPECT_GT(evenements, 0u);
   EXPECT_GT(r.indexPostTrig.Nombre() + r.indexPreTrig.Nombre(), 10u);
-  EXPECT_FALSE(resultat_.reseau.Table().empty());
+  EXPECT_FALSE(doc_.Reseau.Table().empty());
 
   // Every index record opens on a row.
   for (const auto* index : {&r.indexPreTrig, &r.indexPostTrig}) {

@@ -53,7 +53,6 @@ class CMoniteur {
   void Termine();
 
   BourrageEnVigueur Bourrage() const { return bourrage_; }
-  CConfigReseau& Reseau() { return reseau_; }
   CStatistiques& Statistiques() { return stats_; }
   int64_t DerniereDateNs() const { return derniereDateNs_; }
 
@@ -65,7 +64,6 @@ class CMoniteur {
   IObservateurTache& obs_;
   AcqResults& res_;
   BourrageEnVigueur bourrage_;
-  CConfigReseau reseau_;
   CStatistiques stats_;
   CFiltreAffichage filtre_;
   CListeCompilee evenements_;
@@ -82,15 +80,15 @@ class CMoniteur {
   int64_t derniereDateNs_ = 0;
 };
 
-// Re-reads the document's acquisition file (re-calculation): the document's results are
-// rebuilt; stop requests are honoured between records. Returns the network table's owner
-// through the document's results; the network configuration is handed back in reseau.
+// What a run leaves beside the document's results: the padding it applied and the data-rate
+// points of its chart.
 struct ResultatTache {
-  CConfigReseau reseau;
   BourrageEnVigueur bourrage;
-  int64_t dateReferenceNs = 0;  // the last frame's date, for the network states
   std::vector<PointDebit> points;
 };
+
+// Re-reads the document's acquisition file (re-calculation): the document's results and network
+// table are rebuilt; stop requests are honoured between records.
 
 void FncTacheAcq(CBrenvaleDoc& doc, IObservateurTache& obs, CFileRequetes& requetes, ResultatTache& resultat);
 

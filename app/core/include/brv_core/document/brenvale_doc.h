@@ -10,6 +10,7 @@
 
 #include <vandrel/acq_file.h>
 
+#include "brv_core/analysis/network_config.h"
 #include "brv_core/config/configuration.h"
 #include "brv_core/decode/capture_description.h"
 #include "brv_core/decode/decodage_trame.h"
@@ -57,6 +58,10 @@ class CBrenvaleDoc {
   bool EvenementsUtilisables = false;
 
   AcqResults Resultats;
+  // The network's identifiers as the last run saw them, and the date their states are judged at
+  // (the last frame's date, on the trigger's time line).
+  CConfigReseau Reseau;
+  int64_t ReferenceReseauNs = 0;
   // Channels the probe monitors, from enTypeBoitier.
   bool Voie1 = false;
   bool Voie2 = false;
