@@ -9,6 +9,7 @@
 
 #include "brv_core/config/config_fields.h"
 #include "brv_core/decode/frame_types.h"
+#include "brv_core/definitions/value_format.h"
 
 namespace brv {
 
@@ -59,13 +60,6 @@ bool lit_entier(const std::string& texte, unsigned long& v) {
   return errno == 0;
 }
 
-std::string binaire(uint64_t v) {
-  if (v == 0) return "0";
-  std::string s;
-  for (int b = 63 - std::countl_zero(v); b >= 0; --b) s.push_back(((v >> b) & 1) ? '1' : '0');
-  return s;
-}
-
 uint64_t masque(unsigned lg) { return lg >= 64 ? ~uint64_t{0} : (uint64_t{1} << lg) - 1; }
 
 bool largeur_entiere(unsigned lg) { return lg == 8 || lg == 16 || lg == 32 || lg == 64; }
@@ -104,7 +98,7 @@ Verdict AnalyseValeur(std::string_view texte, InterpretationValeur interpretatio
         if (fin == t.c_str()) return refuse(kValeurManquante);
       }
       valeur = v & masque(lg);
-      canonique = interpretation == INTERP_BINAIRE ? binaire(valeur) : format("%llX", static_cast<unsigned long long>(valeur));
+      canonique = interpretation == INTERP_BINAIRE ? TexteBinaire(valeur) : format("%llX", static_cast<unsigned long long>(valeur));
       return {};
     }
     case INTERP_DECIMAL: {
@@ -187,20 +181,7 @@ Verdict ValideChampBits(const SaisieChampBits& s, uint8_t typeTrame, const Quest
 }
 
 std::string FormateValeurChamp(const CHAMP_BITS& c) {
-  const uint64_t v = c.ullValeur;
-  switch (c.ulInterpretation) {
-    case INTERP_BINAIRE: return binaire(v) + " (b)";
-    case INTERP_HEXA: return format("%llX", static_cast<unsigned long long>(v)) + " (h)";
-    case INTERP_DECIMAL:
-      return (c.bSigne ? format("%lld", static_cast<long long>(v)) : format("%llu", static_cast<unsigned long long>(v))) +
-             " (d)";
-    default: {
-      const char* f = c.ulInterpretation == INTERP_FLOTTANT ? "%f" : "%g";
-      const double x = c.ucLongueur == 32 ? static_cast<double>(std::bit_cast<float>(static_cast<uint32_t>(v)))
-                                          : std::bit_cast<double>(v);
-      return format(f, x) + " (f)";
-    }
-  }
+  return FormateValeur(c.ullValeur, c.ulInterpretation, c.bSigne != 0, c.ucLongueur);
 }
 
 Verdict ValideDefinition(std::string_view nom, const TableDefinitions& liste, int index) {
