@@ -88,14 +88,18 @@ const char* NomEtat(EtatReseau e) {
 }
 
 std::string SectionExportReseau(const std::vector<IDENTIFIANT_RESEAU>& table, int64_t referenceNs,
-                                uint64_t delaiPresenceNs) {
+                                uint64_t delaiPresenceNs, const std::string& separateur) {
   std::string out = "NETWORK CONFIGURATION (" + DureeReference(referenceNs) + ")\n";
   for (const auto& r : table) {
     std::string ligne = TexteIdentifiant(r);
-    if (ligne.size() < 6) ligne.resize(6, ' ');
     std::string etat = NomEtat(EtatIdentifiant(r, referenceNs, delaiPresenceNs));
-    if (etat.size() < 12) etat.resize(12, ' ');
-    out += ligne + etat;
+    if (separateur.empty()) {
+      if (ligne.size() < 6) ligne.resize(6, ' ');
+      if (etat.size() < 12) etat.resize(12, ' ');
+      out += ligne + etat;
+    } else {
+      out += ligne + separateur + etat + separateur;
+    }
     if (r.bRupture) out += "A least one break";
     out += "\n";
   }

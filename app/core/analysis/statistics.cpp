@@ -237,8 +237,9 @@ std::vector<std::pair<std::string, std::string>> ValeursStatistiques(const AcqRe
   return v;
 }
 
-std::string SectionExportStatistiques(const AcqResults& r, const BourrageEnVigueur& b) {
-  const auto ligne = [](const std::string& label, size_t colonne, const std::string& valeur) {
+std::string SectionExportStatistiques(const AcqResults& r, const BourrageEnVigueur& b, const std::string& separateur) {
+  const auto ligne = [&separateur](const std::string& label, size_t colonne, const std::string& valeur) {
+    if (!separateur.empty()) return label + separateur + valeur + "\n";
     std::string l = label;
     if (l.size() < colonne) l.resize(colonne, ' ');
     return l + valeur + "\n";

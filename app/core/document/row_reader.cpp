@@ -60,7 +60,11 @@ void CLecteurLignes::Remplit(const FrameRecord& rec, const PreviousRecord& prec,
     l.annotation = std::move(t.annotation);
     l.dateRel = std::move(t.reldate);
     l.interTrame = std::move(t.interframe);
-    l.octets.clear();
+    if (octets_) {
+      l.octets.assign(rec.frame, rec.frame + rec.frame_len);
+    } else {
+      l.octets.clear();
+    }
   } else {
     r = doc_.Decodeur.DecodeTrame(rec.frame_len, rec.frame, nullptr, false, l.annotation);
     l.octets.assign(rec.frame, rec.frame + rec.frame_len);

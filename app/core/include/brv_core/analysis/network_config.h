@@ -51,8 +51,9 @@ std::string TexteRacineReseau(int64_t referenceNs);
 std::string TexteIdentifiant(const IDENTIFIANT_RESEAU& r);
 const char* NomEtat(EtatReseau e);  // "Present", "Missing", "Not called"
 
-// The network configuration section of a text export.
+// The network configuration section of a text export: padded columns for a word processor, or
+// columns followed by separateur for a spreadsheet when it is not empty.
 std::string SectionExportReseau(const std::vector<IDENTIFIANT_RESEAU>& table, int64_t referenceNs,
-                                uint64_t delaiPresenceNs);
+                                uint64_t delaiPresenceNs, const std::string& separateur = "");
 
 }  // namespace brv

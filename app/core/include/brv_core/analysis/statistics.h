@@ -103,8 +103,10 @@ void CompteTrame(ErreurTrame resultat, const uint8_t* octets, uint16_t len, uint
 // The lines of the statistics dialog: label and value, in the dialog's order.
 std::vector<std::pair<std::string, std::string>> ValeursStatistiques(const AcqResults& r, const BourrageEnVigueur& b);
 
-// The statistics section of a text export.
-std::string SectionExportStatistiques(const AcqResults& r, const BourrageEnVigueur& bourrage);
+// The statistics section of a text export: labels padded for a word processor, or followed by
+// separateur for a spreadsheet when it is not empty.
+std::string SectionExportStatistiques(const AcqResults& r, const BourrageEnVigueur& bourrage,
+                                      const std::string& separateur = "");
 // "Not defined", "Filtered at acquisition level", or the padding count.
 std::string TexteBourrage(const AcqResults& r, const BourrageEnVigueur& bourrage);
 

@@ -48,6 +48,8 @@ class CLecteurLignes {
 
   // Rows also carry their absolute date text (the list leaves it to the display).
   void AvecDateAbsolue(bool oui) { dateAbsolue_ = oui; }
+  // Rows read with their texts also keep their frame bytes (the interpreted export needs both).
+  void AvecOctets(bool oui) { octets_ = oui; }
 
   // After a read that stopped early on a damaged record, its text; empty otherwise.
   const std::string& Erreur() const { return erreur_; }
@@ -63,6 +65,7 @@ class CLecteurLignes {
   CListeCompilee evenements_;
   std::string erreur_;
   bool dateAbsolue_ = false;
+  bool octets_ = false;
 };
 
 }  // namespace brv

@@ -1,0 +1,267 @@
+#include "brv_core/report/text_export.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include "brv_core/decode/frame_types.h"
+#include "brv_core/document/results_fields.h"
+#include "brv_core/document/row_reader.h"
+
+namespace brv {
+
+namespace {
+
+struct Colonne {
+  const char* titre;
+  size_t largeur;
+};
+
+// Titles of the error counters, in stored order.
+constexpr const char* kLibellesErreurs[kNbCompteursErreur] = {
+    "FIP Errors - Frame Decoding - Total", "FIP Errors - Physical Layer - Total", "Control - unknown",
+    "Data - too short", "Data - too long", "Data - undefined size", "CRC - erroneous", "FSD",
+    "Computer Errors - Acquisition interruptions", "FIP Errors - Traffic interruptions",
+    "FIP Errors - Transmission errors on channel 1", "FIP Errors - Transmission errors on channel 2", "PRE",
+};
+
+std::string majuscules(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// Collects a line of columns: padded or cut to their width for a word processor, followed by the
+// separator for a spreadsheet; the last column is written whole.
+class Ligne {
+ public:
+  Ligne(bool tableur, const std::string& sep) : tableur_(tableur), sep_(sep) {}
+  void colonne(std::string_view v, size_t largeur) {
+    if (tableur_) {
+      texte_.append(v).append(sep_);
+      return;
+    }
+    std::string c(v.substr(0, largeur));
+    c.resize(largeur, ' ');
+    texte_ += c;
+  }
+  std::string fin(std::string_view derniere) {
+    texte_.append(derniere).push_back('\n');
+    return std::move(texte_);
+  }
+
+ private:
+  bool tableur_;
+  const std::string& sep_;
+  std::string texte_;
+};
+
+std::string hex4(unsigned v) {
+  char t[8];
+  std::snprintf(t, sizeof t, "%04X", v & 0xFFFF);
+  return t;
+}
+
+std::string adresse(const uint8_t* o) {
+  char t[16];
+  std::snprintf(t, sizeof t, "%04X %02X", (o[0] << 8) | o[1], o[2]);
+  return t;
+}
+
+// The interpreted columns of one frame.
+struct Interpretation {
+  std::string longueur, type, identifiant, destination, source, crc, contenu;
+};
+
+Interpretation Interprete(const LIGNE_TRAME& l, const std::vector<DONNEE_UTILISATEUR>* donnees) {
+  Interpretation x;
+  const uint8_t* o = l.octets.data();
+  const auto n = static_cast<uint16_t>(l.octets.size());
+  x.longueur = std::to_string(n);
+  const TypeTrame* type = n ? TypeTrameDe(o[0]) : nullptr;
+  x.type = type ? std::string(type->nom) : l.texte;
+  const DONNEE_UTILISATEUR* d = donnees && n ? ChercheDonneeUtilisateur(*donnees, n, o, false, 0) : nullptr;
+  if (type && type->classe == ClasseTrame::Identification && n >= 3) {
+    x.identifiant = d && !d->nomIdentifiant.empty() ? d->nomIdentifiant : hex4((o[1] << 8) | o[2]);
+  }
+  if (type && type->classe == ClasseTrame::Message && n >= 7) {
+    x.destination = d && !d->nomDestination.empty() ? d->nomDestination : adresse(o + 1);
+    x.source = d && !d->nomSource.empty() ? d->nomSource : adresse(o + 4);
+  }
+  if (type && n >= 3) x.crc = hex4((o[n - 2] << 8) | o[n - 1]);
+  if (d && !d->champs.empty()) {
+    for (const auto& c : d->champs) x.contenu += c.nom + " = " + ValeurChampUtilisateur(c, n, o) + " ";
+  } else {
+    char h[4];
+    for (uint16_t i = 0; i < n; ++i) {
+      std::snprintf(h, sizeof h, i ? " %02X" : "%02X", o[i]);
+      x.contenu += h;
+    }
+  }
+  return x;
+}
+
+const char* texte_marque(uint32_t m) {
+  static const char* const t[] = {" ", "E", "!", "!E"};
+  return m < 4 ? t[m] : " ";
+}
+
+}  // namespace
+
+DisponibiliteExport Disponibilite(const CBrenvaleDoc& doc, bool selection, bool debits) {
+  DisponibiliteExport d;
+  d.reseau = !doc.Reseau.Table().empty();
+  d.debits = debits;
+  d.etatTrames = doc.Resultats.ulNbTramesAffichables == 0 ? 0 : selection ? 1 : 2;
+  return d;
+}
+
+ResultatExport ExporteTexte(const std::string& chemin, const PARAM_EXPORT& p, const SourceExport& s, uint64_t premiere,
+                            uint64_t derniere) {
+  ResultatExport r;
+  const CBrenvaleDoc& doc = s.doc;
+  const AcqResults& res = doc.Resultats;
+  if (res.ullNbTramesAcquises == 0 && res.ulNbTramesAffichables == 0) {
+    r.etat = ResultatExport::RienATransferer;
+    r.message = "There is nothing to transfer.";
+    return r;
+  }
+  std::ofstream out(chemin, std::ios::binary | std::ios::trunc);
+  if (!out) {
+    r.etat = ResultatExport::CreationImpossible;
+    r.message = "Unable to create the text file.";
+    return r;
+  }
+  const bool tableur = p.ulFormat == EXPORT_TABLEUR;
+  const std::string sep = tableur ? (p.bUtiliseSeparateur && !p.separateur.empty() ? p.separateur : "\t") : "";
+  const auto libelle = [&](const std::string& l, size_t largeur, const std::string& v) {
+    Ligne ligne(tableur, sep);
+    ligne.colonne(l, largeur);
+    return ligne.fin(v);
+  };
+
+  if (p.bInformation) {
+    std::string t = "INFORMATION ABOUT THE ACQUISITION PROGRESS\n";
+    t += libelle("Acquisition file", 24, doc.AcqFilePath);
+    for (const auto& l : doc.TextesAcqOuverte()) t += l + "\n";
+    out << t << "\n";
+  }
+  if (p.bErreurs) {
+    std::string t = "ERRORS\n";
+    for (size_t i = 0; i < kNbCompteursErreur; ++i) t += libelle(kLibellesErreurs[i], 48, std::to_string(res.compteursErreur[i]));
+    out << t << "\n";
+  }
+  if (p.bReseau && !doc.Reseau.Table().empty()) {
+    out << SectionExportReseau(doc.Reseau.Table(), doc.ReferenceReseauNs, doc.Config.vues.configReseau.ullNs, sep);
+  }
+  if (p.bDebits && s.points && !s.points->empty()) {
+    const PointDebit& pt = s.points->back();
+    std::string duree;
+    CDecodageTrame::FormateDuree(static_cast<int64_t>(pt.ullTempsGraphe), duree);
+    char v[32];
+    std::string t = "LAST INSTANTANEOUS DATA RATES\n" + libelle("Time", 24, duree);
+    std::snprintf(v, sizeof v, "%0.2f %%", static_cast<double>(pt.fChargeDonnees));
+    t += libelle("Data load", 24, v);
+    std::snprintf(v, sizeof v, "%0.2f %%", static_cast<double>(pt.fChargeMessages));
+    t += libelle("Message load", 24, v);
+    std::snprintf(v, sizeof v, "%0.2f %%", static_cast<double>(pt.fTauxErreur));
+    t += libelle("Error rate", 24, v);
+    out << t << "\n";
+  }
+  if (p.bStatistiques) out << SectionExportStatistiques(res, s.bourrage, sep) << "\n";
+
+  if (p.ulTrames != TRAMES_AUCUNE && res.ulNbTramesAffichables > 0) {
+    const bool interprete = p.ulContenu == 1;
+    const bool voie1 = doc.Voie1;
+    const bool voie2 = doc.Voie2;
+    std::vector<Colonne> colonnes = {{" ", 6}, {"Absolute date", 30}, {"Relative date", 18}, {"Interframe", 18},
+                                     {"Traffic interrupted", 6}};
+    if (voie2) colonnes.push_back({"Channel", 6});
+    if (voie1) colonnes.push_back({"TxErr1", 6});
+    if (voie2) colonnes.push_back({"TxErr2", 6});
+    if (interprete) {
+      for (Colonne c : {Colonne{"LENGTH", 12}, Colonne{"TYPE", 18}, Colonne{"IDENTIFIER", 51},
+                        Colonne{"DESTINATION ADDRESS", 51}, Colonne{"SOURCE ADDRESS", 51}, Colonne{"CRC", 6}}) {
+        colonnes.push_back(c);
+      }
+      colonnes.push_back({"CONTENTS (from position 0)", 0});
+    } else {
+      colonnes.push_back({"Control and data", 0});
+    }
+    std::string t = "FRAMES\n";
+    Ligne titres(tableur, sep);
+    for (size_t i = 0; i + 1 < colonnes.size(); ++i) titres.colonne(majuscules(colonnes[i].titre), colonnes[i].largeur);
+    t += titres.fin(majuscules(colonnes.back().titre));
+    out << t;
+
+    CLecteurLignes lecteur(doc, s.fichier);
+    lecteur.AvecOctets(interprete);
+    std::vector<LIGNE_TRAME> lignes;
+    derniere = std::min<uint64_t>(derniere, res.ulNbTramesAffichables - 1);
+    std::string texte;
+    bool premiereLigne = true;
+    for (uint64_t ligne = premiere; ligne <= derniere;) {
+      const size_t voulu = static_cast<size_t>(std::min<uint64_t>(derniere - ligne + 1, 4096));
+      lecteur.AvecDateAbsolue(premiereLigne);
+      const size_t lu = lecteur.Lit(ligne, voulu, true, lignes);
+      if (lu == 0) break;
+      texte.clear();
+      for (const LIGNE_TRAME& l : lignes) {
+        Ligne c(tableur, sep);
+        c.colonne(texte_marque(l.ulMarque), 6);
+        // The absolute date of the first exported row only: the others follow from relative dates.
+        std::string dateAbs;
+        if (premiereLigne) dateAbs = l.dateAbs.substr(0, 31);
+        premiereLigne = false;
+        c.colonne(dateAbs, 30);
+        c.colonne(l.dateRel, 18);
+        c.colonne(l.interTrame, 18);
+        c.colonne(l.bInterruptionTrafic ? "X" : "", 6);
+        if (voie2) c.colonne(l.bVoie2 ? "2" : "1", 6);
+        if (voie1) c.colonne(l.bErrTx1 ? "X" : "", 6);
+        if (voie2) c.colonne(l.bErrTx2 ? "X" : "", 6);
+        if (interprete) {
+          const Interpretation x = Interprete(l, s.donnees);
+          c.colonne(x.longueur, 12);
+          c.colonne(x.type, 18);
+          c.colonne(x.identifiant, 51);
+          c.colonne(x.destination, 51);
+          c.colonne(x.source, 51);
+          c.colonne(x.crc, 6);
+          texte += c.fin(x.contenu);
+        } else {
+          texte += c.fin(l.texte);
+        }
+        ++r.lignes;
+      }
+      out << texte;
+      ligne += lu;
+      if (!lecteur.Erreur().empty()) {
+        r.etat = ResultatExport::ErreurLecture;
+        r.message = lecteur.Erreur();
+        break;
+      }
+    }
+  }
+  out.flush();
+  if (!out) {
+    r.etat = ResultatExport::CreationImpossible;
+    r.message = "Unable to create the text file.";
+  }
+  return r;
+}
+
+std::string OuvreExport(const std::string& fichier, const PARAM_EXPORT& p, IOuvreurFichier& ouvreur) {
+  char t[512];
+  if (p.ulFormat == EXPORT_TRAITEMENT_TEXTE && p.bOuvrirTraitementTexte && !ouvreur.OuvreTraitementTexte(fichier)) {
+    std::snprintf(t, sizeof t, "The text editor cannot be opened.\nPlease open the %s file with a word processing software.",
+                  fichier.c_str());
+    return t;
+  }
+  if (p.ulFormat == EXPORT_TABLEUR && p.bOuvrirTableur && !ouvreur.OuvreTableur(fichier)) {
+    std::snprintf(t, sizeof t, "The spreadsheet cannot be opened.\nPlease open the %s file with a spreadsheet.",
+                  fichier.c_str());
+    return t;
+  }
+  return {};
+}
+
+}  // namespace brv
