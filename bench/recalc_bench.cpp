@@ -11,6 +11,7 @@
 #include "brv_core/analysis/monitor.h"
 #include "brv_core/config/config_fields.h"
 #include "brv_core/document/row_reader.h"
+#include "brv_core/report/text_export.h"
 #include "brv_core/synth/sample_capture.h"
 
 namespace {
@@ -102,5 +103,31 @@ void BM_FetchRowsAtRandom(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_FetchRowsAtRandom)->Unit(benchmark::kMillisecond);
+
+// Exports the first million rows in the word-processor (0) or spreadsheet (1) format.
+void BM_TextExport(benchmark::State& state) {
+  Quiet quiet;
+  brv::CBrenvaleDoc doc(quiet, "/tmp/");
+  doc.OuvrirAcquisition(capture());
+  configure(doc);
+  doc.ResetResults(false);
+  brv::IObservateurTache obs;
+  brv::CFileRequetes requests;
+  brv::ResultatTache result;
+  brv::FncTacheAcq(doc, obs, requests, result);
+  brv::AcqFile file;
+  file.open(capture());
+  const std::string out = (std::filesystem::temp_directory_path() / "brv_bench_export.txt").string();
+  brv::PARAM_EXPORT p;
+  p.ulFormat = static_cast<uint32_t>(state.range(0));
+  uint64_t rows = 0;
+  for (auto _ : state) {
+    brv::SourceExport s{doc, file, result.bourrage, &result.points, nullptr};
+    rows += brv::ExporteTexte(out, p, s, 0, 999'999).lignes;
+  }
+  std::filesystem::remove(out);
+  state.SetItemsProcessed(static_cast<int64_t>(rows));
+}
+BENCHMARK(BM_TextExport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace

@@ -7,7 +7,11 @@
 namespace brv {
 
 CLecteurLignes::CLecteurLignes(const CBrenvaleDoc& doc, const AcqFile& fichier)
-    : doc_(doc), fichier_(fichier), curseur_(fichier), evenements_(doc.CopieEvenements) {}
+    : doc_(doc),
+      fichier_(fichier),
+      curseur_(fichier),
+      evenements_(doc.CopieEvenements),
+      filtre_(doc.CopieFiltre, doc.FiltreUtilisable, doc.Config.ulModeFiltre) {}
 
 bool CLecteurLignes::PointDeDepart(uint64_t ligne, RecordPos& pos, uint64_t& premiereLigne) const {
   // The nearest index record at or before the row, post-trigger index first (its rows come later).
@@ -77,30 +81,43 @@ size_t CLecteurLignes::Lit(uint64_t premiere, size_t nombre, bool texte, std::ve
   lignes.clear();
   erreur_.clear();
   if (nombre == 0) return 0;
-  RecordPos depart{0, 0};
-  uint64_t ligne = 0;
-  PointDeDepart(premiere, depart, ligne);
-
-  // The record before the start gives the first row its inter-frame time.
-  PreviousRecord prec;
   FrameRecord rec;
-  curseur_.seek(depart);
-  if (curseur_.prev(rec) == WalkStatus::Record) prec = previous_of(fichier_, rec);
-  curseur_.seek(depart);
+  uint64_t ligne = 0;
+  PreviousRecord prec;
+  if (suite_ && premiere == ligneSuivante_) {
+    // Reading on: the filter state and the previous record are those the last read left.
+    ligne = ligneSuivante_;
+    prec = precSuivant_;
+    curseur_.seek(posSuivante_);
+  } else {
+    RecordPos depart{0, 0};
+    PointDeDepart(premiere, depart, ligne);
+    // The record before the start gives the first row its inter-frame time.
+    curseur_.seek(depart);
+    if (curseur_.prev(rec) == WalkStatus::Record) prec = previous_of(fichier_, rec);
+    curseur_.seek(depart);
+    filtre_.Reinitialise();
+  }
+  suite_ = false;
 
-  CFiltreAffichage filtre(doc_.CopieFiltre, doc_.FiltreUtilisable, doc_.Config.ulModeFiltre);
   WalkStatus st;
   while ((st = curseur_.next(rec)) == WalkStatus::Record) {
-    if (filtre.Teste(rec.frame_len, rec.frame).affichee) {
+    if (filtre_.Teste(rec.frame_len, rec.frame).affichee) {
       if (ligne >= premiere) {
         const bool evenement = doc_.EvenementsUtilisables && evenements_.Premiere(rec.frame_len, rec.frame) >= 0;
         lignes.emplace_back();
         Remplit(rec, prec, ligne, evenement, texte, lignes.back());
-        if (lignes.size() == nombre) break;
       }
       ++ligne;
     }
     prec = previous_of(fichier_, rec);
+    if (lignes.size() == nombre) {
+      suite_ = true;
+      ligneSuivante_ = ligne;
+      posSuivante_ = {rec.at.zone, rec.at.pos + rec.length};
+      precSuivant_ = prec;
+      break;
+    }
   }
   if (st == WalkStatus::Invalid) erreur_ = curseur_.invalid_message();
   return lignes.size();

@@ -141,6 +141,15 @@ TEST_P(Recalcul, CountsEveryRecordAndIndexesTheRows) {
       ASSERT_EQ(bloc[i].ulMarque, a.ulMarque);
     }
   }
+  // Consecutive blocks read on from where the last stopped.
+  for (uint64_t debut = 0; debut < affichees; debut += 997) {
+    lecteur.Lit(debut, 997, true, bloc);
+    ASSERT_FALSE(bloc.empty());
+    for (size_t i = 0; i < bloc.size(); ++i) {
+      ASSERT_EQ(bloc[i].ullPosFichier, toutes[debut + i].ullPosFichier);
+      ASSERT_EQ(bloc[i].interTrame, toutes[debut + i].interTrame);
+    }
+  }
   std::mt19937 alea(7);
   for (int essai = 0; essai < 50; ++essai) {
     const uint64_t debut = alea() % affichees;

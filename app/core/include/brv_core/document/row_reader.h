@@ -63,6 +63,13 @@ class CLecteurLignes {
   const AcqFile& fichier_;
   RecordCursor curseur_;
   CListeCompilee evenements_;
+  CFiltreAffichage filtre_;
+  // Where the last read stopped, so that reading on from the next row does not start again
+  // from an index record.
+  bool suite_ = false;
+  uint64_t ligneSuivante_ = 0;
+  RecordPos posSuivante_;
+  PreviousRecord precSuivant_;
   std::string erreur_;
   bool dateAbsolue_ = false;
   bool octets_ = false;
