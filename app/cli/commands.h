@@ -20,5 +20,7 @@ Runner add_config_command(CLI::App& app);
 Runner add_cards_command(CLI::App& app);
 Runner add_frames_command(CLI::App& app);
 Runner add_stats_command(CLI::App& app);
+Runner add_export_command(CLI::App& app);
+Runner add_userdata_command(CLI::App& app);
 
 }  // namespace brv::cli

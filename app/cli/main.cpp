@@ -2,7 +2,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <memory>
+#include <string>
 #include <vector>
+
+#include <simcard/simcard.h>
 
 #include "commands.h"
 #include "output.h"
@@ -10,6 +14,14 @@
 int main(int argc, char** argv) {
   CLI::App app{"Brenvale: FIP and WorldFIP capture analyser", "brenvale-cli"};
   app.require_subcommand(1);
+  // Global options are also accepted after the subcommand's name (cards --simulate).
+  app.fallthrough();
+  std::string simulate;
+  auto* simulate_option =
+      app.add_option("--simulate", simulate,
+                     "Register a simulated probe card first: a preset (demo, clean, faults, stress) or a scenario file")
+          ->expected(0, 1)
+          ->default_str("demo");
 
   std::vector<std::pair<CLI::App*, brv::cli::Runner>> commands;
   const auto add = [&](brv::cli::Runner (*adder)(CLI::App&)) {
@@ -25,12 +37,22 @@ int main(int argc, char** argv) {
   add(brv::cli::add_cards_command);
   add(brv::cli::add_frames_command);
   add(brv::cli::add_stats_command);
+  add(brv::cli::add_export_command);
+  add(brv::cli::add_userdata_command);
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     // Help and version are successes; every other parse error is a usage error.
     return app.exit(e) == 0 ? 0 : brv::cli::kExitFailure;
+  }
+
+  std::shared_ptr<simcard::SimCard> simulated;
+  if (simulate_option->count() > 0) {
+    std::string error;
+    const auto scenario = simcard::resolve_scenario(simulate.empty() ? "demo" : simulate, error);
+    if (!scenario) return brv::cli::fail("--simulate: " + error);
+    simulated = simcard::register_simulated_card(*scenario);
   }
 
   int status = 0;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 #include "cli/cli_run.h"
 #include "support/capture_builder.h"
@@ -231,6 +233,45 @@ TEST(CliCards, SaysPlainlyWhenNoCardIsPresent) {
   const auto all = run_cli({"cards", "--all", "--json"});
   EXPECT_EQ(all.status, 0);
   EXPECT_EQ(all.out.rfind("{\"devices\": [", 0), 0u);
+}
+
+}  // namespace
+}  // namespace brv
+
+namespace brv {
+namespace {
+
+TEST(CliExport, WritesSectionsAndRowsAndChecksUserData) {
+  test::TempDir dir;
+  const std::string dat = dir.file("a.dat");
+  const std::string txt = dir.file("brv.txt");
+  const std::string csv = dir.file("plant.csv");
+  ASSERT_EQ(run_cli({"synth", "-o", dat, "--frames", "2000"}).status, 0);
+  {
+    std::ofstream out(csv);
+    out << "// plant\nCycle counter;ID;3;0x9003;;;\nVariable 0100;ID;3!2;0x0100;;;\n";
+  }
+  const auto check = run_cli({"userdata", "check", csv});
+  ASSERT_EQ(check.status, 0) << check.err;
+  EXPECT_NE(check.out.find("2 entries"), std::string::npos);
+  {
+    std::ofstream out(csv);
+    out << "// plant\n;ID;3;1;;;\n";
+  }
+  const auto bad = run_cli({"userdata", "check", csv});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("Invalid user data file (line 2)"), std::string::npos);
+
+  const auto exp = run_cli({"export", dat, "-o", txt, "--spreadsheet", "--separator", ";", "--frames", "10-12"});
+  ASSERT_EQ(exp.status, 0) << exp.err;
+  EXPECT_EQ(exp.out, "exported 3 rows to " + txt + "\n");
+  std::ifstream in(txt);
+  const std::string all((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(all.find("STATISTICS\nAcquired frames;2000\n"), std::string::npos);
+  EXPECT_NE(all.find("FRAMES\n"), std::string::npos);
+
+  EXPECT_EQ(run_cli({"export", dat, "-o", txt, "--frames", "12-10"}).status, 1);
+  EXPECT_EQ(run_cli({"export", dat, "-o", dir.file("no/dir/x.txt")}).status, 1);
 }
 
 }  // namespace
