@@ -28,8 +28,8 @@ bool fault_from_name(std::string_view name, Fault& out) {
 FaultSchedule::FaultSchedule(const FaultPlan& plan, uint64_t seed) : rng_(seed) {
   for (size_t i = 0; i < kFaultKinds; ++i) {
     Kind& k = kinds_[i];
-    k.rate = std::clamp(plan.spec[i].rate, 0.0, 1.0);
-    k.at = plan.spec[i].at;
+    k.rate = std::clamp(plan.kinds[i].rate, 0.0, 1.0);
+    k.at = plan.kinds[i].at;
     std::sort(k.at.begin(), k.at.end());
     k.next_rate = draw(k.rate, 0);
   }

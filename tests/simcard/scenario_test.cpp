@@ -18,13 +18,13 @@ TEST(SimcardScenario, PresetsMatchTheirPromise) {
   EXPECT_EQ(demo.stations, 20u);
   const auto faults = *simcard::preset("faults");
   for (size_t k = 0; k < simcard::kFaultKinds; ++k) {
-    EXPECT_TRUE(faults.faults.spec[k].rate > 0 || !faults.faults.spec[k].at.empty()) << k;
+    EXPECT_TRUE(faults.faults.kinds[k].rate > 0 || !faults.faults.kinds[k].at.empty()) << k;
   }
   const auto stress = *simcard::preset("stress");
   EXPECT_EQ(stress.speed, simcard::Speed::k5M);
   EXPECT_EQ(stress.pacing, simcard::Pacing::AsFastAsPossible);
   const auto clean = *simcard::preset("clean");
-  for (const auto& f : clean.faults.spec) EXPECT_TRUE(f.rate == 0 && f.at.empty());
+  for (const auto& f : clean.faults.kinds) EXPECT_TRUE(f.rate == 0 && f.at.empty());
 }
 
 TEST(SimcardScenario, StatusByteCarriesTheSpeedAsTheEngineReadsIt) {

@@ -35,9 +35,9 @@ struct FaultSpec {
 };
 
 struct FaultPlan {
-  std::array<FaultSpec, kFaultKinds> spec{};
-  FaultSpec& operator[](Fault f) { return spec[static_cast<size_t>(f)]; }
-  const FaultSpec& operator[](Fault f) const { return spec[static_cast<size_t>(f)]; }
+  std::array<FaultSpec, kFaultKinds> kinds{};
+  FaultSpec& operator[](Fault f) { return kinds[static_cast<size_t>(f)]; }
+  const FaultSpec& operator[](Fault f) const { return kinds[static_cast<size_t>(f)]; }
 };
 
 // Small fast generator; the same seed gives the same sequence everywhere.
