@@ -13,15 +13,12 @@
 #include "brv_core/document/row_reader.h"
 #include "brv_core/synth/sample_capture.h"
 #include "support/capture_builder.h"
+#include "support/quiet_reporter.h"
 
 namespace brv {
 namespace {
 
-struct Silencieux : IRapportDocument {
-  void BoiteMessage(std::string_view, IconeMessage) override {}
-  bool QuestionOuiNon(std::string_view) override { return true; }
-  void LigneInformation(std::string_view) override {}
-};
+using Silencieux = test::RapportSilencieux;
 
 struct Observateur : IObservateurTache {
   void LigneInformation(std::string_view t) override { lignes.emplace_back(t); }

@@ -11,15 +11,12 @@
 #include "brv_core/decode/crc.h"
 #include "brv_core/report/text_export.h"
 #include "support/capture_builder.h"
+#include "support/quiet_reporter.h"
 
 namespace brv {
 namespace {
 
-struct Silencieux : IRapportDocument {
-  void BoiteMessage(std::string_view, IconeMessage) override {}
-  bool QuestionOuiNon(std::string_view) override { return true; }
-  void LigneInformation(std::string_view) override {}
-};
+using Silencieux = test::RapportSilencieux;
 
 std::vector<std::string> lignes_de(const std::string& path) {
   std::ifstream in(path);
