@@ -22,5 +22,6 @@ Runner add_frames_command(CLI::App& app);
 Runner add_stats_command(CLI::App& app);
 Runner add_export_command(CLI::App& app);
 Runner add_userdata_command(CLI::App& app);
+Runner add_detail_command(CLI::App& app);
 
 }  // namespace brv::cli

@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
   add(brv::cli::add_stats_command);
   add(brv::cli::add_export_command);
   add(brv::cli::add_userdata_command);
+  add(brv::cli::add_detail_command);
 
   try {
     app.parse(argc, argv);
