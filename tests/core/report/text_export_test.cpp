@@ -9,6 +9,7 @@
 
 #include "brv_core/analysis/monitor.h"
 #include "brv_core/decode/crc.h"
+#include "brv_core/report/desktop_opener.h"
 #include "brv_core/report/text_export.h"
 #include "support/capture_builder.h"
 #include "support/quiet_reporter.h"
@@ -162,6 +163,14 @@ TEST_F(TextExport, FailuresAndViewers) {
   p.bOuvrirTableur = 1;
   EXPECT_EQ(OuvreExport("brv.txt", p, refus),
             "The spreadsheet cannot be opened.\nPlease open the brv.txt file with a spreadsheet.");
+
+  // Programs that are not there cannot be started; a program that is, is.
+  COuvreurBureau absent("/nonexistent/handler", "/nonexistent/calc");
+  EXPECT_FALSE(absent.OuvreTraitementTexte("brv.txt"));
+  EXPECT_FALSE(absent.OuvreTableur("brv.txt"));
+  COuvreurBureau present("true", "/nonexistent/calc");
+  EXPECT_TRUE(present.OuvreTraitementTexte("brv.txt"));
+  EXPECT_TRUE(present.OuvreTableur("brv.txt"));  // falls back on the desktop's handler
 }
 
 }  // namespace
