@@ -12,6 +12,7 @@
 #include "brv_core/decode/frame_types.h"
 #include "brv_core/report/frame_detail.h"
 #include "support/capture_builder.h"
+#include "support/recalculated_capture.h"
 #include "support/quiet_reporter.h"
 
 namespace brv {
@@ -37,18 +38,7 @@ size_t compte(const std::string& page, const std::string& texte) {
 class FrameDetail : public ::testing::Test {
  protected:
   void capture(const std::vector<test::TestRecord>& recs, uint32_t boitier = vandrel::BT_ZIZA_BI) {
-    test::FileImage image;
-    const auto stream = test::stream_of(recs);
-    image.put(88, stream);
-    image.header.ullLgZonePostTrig = stream.size();
-    image.header.enTypeBoitier = boitier;
-    image.save(path_);
-    ASSERT_TRUE(doc_.OuvrirAcquisition(path_));
-    doc_.ResetResults(false);
-    IObservateurTache obs;
-    CFileRequetes req;
-    FncTacheAcq(doc_, obs, req, resultat_);
-    ASSERT_EQ(fichier_.open(path_), AcqOpenStatus::Ok);
+    test::capture_relue(path_, recs, boitier, doc_, fichier_, resultat_);
   }
   // Frames 1000 date units apart, all on channel 1 unless a status says otherwise.
   void trames(const std::vector<Octets>& frames, uint32_t boitier = vandrel::BT_ZIZA_BI) {

@@ -13,6 +13,7 @@
 #include "brv_core/report/text_export.h"
 #include "support/capture_builder.h"
 #include "support/quiet_reporter.h"
+#include "support/recalculated_capture.h"
 
 namespace brv {
 namespace {
@@ -30,7 +31,6 @@ class TextExport : public ::testing::Test {
  protected:
   // A linear capture of 20 frames on a probe of the given type; frame 1 comes 100 h later.
   void capture(uint32_t boitier) {
-    test::FileImage image;
     std::vector<test::TestRecord> recs;
     uint64_t date = 0;
     for (int i = 0; i < 20; ++i) {
@@ -41,17 +41,7 @@ class TextExport : public ::testing::Test {
       recs.push_back({date, f, static_cast<uint8_t>(i == 3 ? 0x05 : 0)});
       date += i == 0 ? 3'614'251'234'500ULL : 1000;
     }
-    const auto stream = test::stream_of(recs);
-    image.put(88, stream);
-    image.header.ullLgZonePostTrig = stream.size();
-    image.header.enTypeBoitier = boitier;
-    image.save(path_);
-    ASSERT_TRUE(doc_.OuvrirAcquisition(path_));
-    doc_.ResetResults(false);
-    IObservateurTache obs;
-    CFileRequetes req;
-    FncTacheAcq(doc_, obs, req, resultat_);
-    ASSERT_EQ(fichier_.open(path_), AcqOpenStatus::Ok);
+    test::capture_relue(path_, recs, boitier, doc_, fichier_, resultat_);
   }
   ResultatExport exporte(const PARAM_EXPORT& p, uint64_t premiere, uint64_t derniere,
                          const std::vector<DONNEE_UTILISATEUR>* donnees = nullptr) {
