@@ -24,11 +24,6 @@ struct FramesArgs {
   bool csv = false;
 };
 
-const char* mark_text(uint32_t mark) {
-  static const char* const texts[] = {" ", "E", "!", "!E"};
-  return mark < 4 ? texts[mark] : " ";
-}
-
 // RFC 4180: quoted when it holds a comma, a quote or a line break; quotes doubled.
 void append_csv(std::string& out, std::string_view s) {
   if (s.find_first_of(",\"\r\n") == std::string_view::npos) {
@@ -68,7 +63,7 @@ void emit_row(const FramesArgs& args, const LIGNE_TRAME& l, std::string& out) {
   } else if (args.csv) {
     out += std::to_string(l.iLigne) + "," + std::to_string(l.ullPosFichier) + "," + std::to_string(l.ullDate) + "," +
            (l.bDateZero ? "1" : "0") + ",";
-    append_csv(out, mark_text(l.ulMarque));
+    append_csv(out, TexteMarque(l.ulMarque));
     for (const std::string* s : {&l.dateAbs, &l.dateRel, &l.interTrame}) {
       out += ",";
       append_csv(out, *s);
@@ -80,7 +75,7 @@ void emit_row(const FramesArgs& args, const LIGNE_TRAME& l, std::string& out) {
     append_csv(out, l.annotation);
     out += "\r\n";
   } else {
-    out += std::to_string(l.iLigne) + "\t" + mark_text(l.ulMarque) + "\t" + l.dateRel + "\t" + l.interTrame + "\t" +
+    out += std::to_string(l.iLigne) + "\t" + TexteMarque(l.ulMarque) + "\t" + l.dateRel + "\t" + l.interTrame + "\t" +
            (l.bInterruptionTrafic ? "X" : "") + "\t" + channel + "\t" + (l.bErrTx1 ? "X" : "") + "\t" +
            (l.bErrTx2 ? "X" : "") + "\t" + l.texte;
     if (!l.annotation.empty()) out += "\t" + l.annotation;

@@ -53,6 +53,9 @@ constexpr unsigned largeur_bits(int32_t code) {
   }
 }
 
+// The narrowest width that holds a field of lg bits.
+constexpr int32_t code_largeur(unsigned lg) { return lg <= 8 ? LG_8 : lg <= 16 ? LG_16 : lg <= 32 ? LG_32 : LG_64; }
+
 constexpr uint64_t masque(unsigned bits) { return bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1; }
 
 // Field bits assembled into B as the engine does, one bit at a time (any position and length).

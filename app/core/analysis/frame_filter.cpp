@@ -25,7 +25,7 @@ vandrel::struct_CHAMP_BIT_SYNCHRO ChampSynchroDe(const CHAMP_BITS& champ) {
   c.bSigne = champ.bSigne != 0;
   c.bFlottant = champ.ulInterpretation == 3 || champ.ulInterpretation == 4;
   const unsigned lg = champ.ucLongueur;
-  c.enLgInterpretationVal = lg <= 8 ? vandrel::LG_8 : lg <= 16 ? vandrel::LG_16 : lg <= 32 ? vandrel::LG_32 : vandrel::LG_64;
+  c.enLgInterpretationVal = vandrel::bitfield::code_largeur(lg);
   c.enOperation = static_cast<int32_t>(champ.ulOperation);
   c.ullValeur = champ.ullValeur;
   if (champ.ulOperation == OP_NON_OU && lg < 64) c.ullValeur |= ~vandrel::bitfield::masque(lg);

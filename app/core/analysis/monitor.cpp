@@ -19,11 +19,6 @@ BourrageEnVigueur BourrageDe(const CBrenvaleDoc& doc) {
   return b;
 }
 
-bool EstBourrage(const BourrageEnVigueur& b, ErreurTrame r, const FrameRecord& rec) {
-  return r == TRAME_OK && b.identifiantDefini && rec.frame_len == 5 && rec.frame[0] == 0x03 &&
-         static_cast<uint16_t>((rec.frame[1] << 8) | rec.frame[2]) == b.identifiant;
-}
-
 }  // namespace
 
 CMoniteur::CMoniteur(CBrenvaleDoc& doc, const AcqFile& fichier, IObservateurTache& obs)
@@ -57,7 +52,7 @@ void CMoniteur::TraiteEnregistrement(const FrameRecord& rec) {
 
   const ClasseCharge classe = stats_.Classe(r, rec.frame, rec.frame_len, dateNs);
   stats_.ChargeTrame(classe, date, rec.frame_len);
-  CompteTrame(r, rec.frame, rec.frame_len, rec.status, EstBourrage(bourrage_, r, rec), res_);
+  CompteTrame(r, rec.frame, rec.frame_len, rec.status, classe == CLASSE_BOURRAGE, res_);
 
   const bool evenement = doc_.EvenementsUtilisables && evenements_.Premiere(rec.frame_len, rec.frame) >= 0;
   if (evenement) ++res_.ullNbEvenements;

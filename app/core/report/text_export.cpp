@@ -99,11 +99,6 @@ Interpretation Interprete(const LIGNE_TRAME& l, const std::vector<DONNEE_UTILISA
   return x;
 }
 
-const char* texte_marque(uint32_t m) {
-  static const char* const t[] = {" ", "E", "!", "!E"};
-  return m < 4 ? t[m] : " ";
-}
-
 }  // namespace
 
 DisponibiliteExport Disponibilite(const CBrenvaleDoc& doc, bool selection, bool debits) {
@@ -206,7 +201,7 @@ ResultatExport ExporteTexte(const std::string& chemin, const PARAM_EXPORT& p, co
       texte.clear();
       for (const LIGNE_TRAME& l : lignes) {
         Ligne c(tableur, sep);
-        c.colonne(texte_marque(l.ulMarque), 6);
+        c.colonne(TexteMarque(l.ulMarque), 6);
         // The absolute date of the first exported row only: the others follow from relative dates.
         std::string dateAbs;
         if (premiereLigne) dateAbs = l.dateAbs.substr(0, 31);

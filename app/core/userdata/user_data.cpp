@@ -207,7 +207,7 @@ std::string ValeurChampUtilisateur(const CHAMP_UTILISATEUR& c, uint16_t len, con
   s.usPosValBit = c.usDebut;
   s.ucLgValBit = static_cast<uint8_t>(c.usLongueur);
   s.bLSBPremier = c.bLSB;
-  s.enLgInterpretationVal = c.usLongueur <= 8 ? vandrel::LG_8 : c.usLongueur <= 16 ? vandrel::LG_16 : c.usLongueur <= 32 ? vandrel::LG_32 : vandrel::LG_64;
+  s.enLgInterpretationVal = vandrel::bitfield::code_largeur(c.usLongueur);
   uint64_t v = 0;
   if (!vandrel::bitfield::extraire(octets, len, s, v)) return {};
   return FormateValeur(v, c.ulInterpretation, c.bSigne, c.usLongueur);

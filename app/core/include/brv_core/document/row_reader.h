@@ -17,6 +17,12 @@ namespace brv {
 // Row marks.
 enum MarqueLigne : uint32_t { MARQUE_AUCUNE = 0, MARQUE_EVENEMENT = 1, MARQUE_ERREUR = 2, MARQUE_ERREUR_EVENEMENT = 3 };
 
+// The mark as text exports write it: " ", "E", "!" or "!E".
+inline const char* TexteMarque(uint32_t marque) {
+  static const char* const textes[] = {" ", "E", "!", "!E"};
+  return marque < 4 ? textes[marque] : " ";
+}
+
 struct LIGNE_TRAME {
   int32_t iLigne = 0;
   uint64_t ullPosFichier = 0;
