@@ -18,6 +18,15 @@ std::shared_ptr<CComInfo> CAbstractCom::get_com_info() const {
   return m_com_info;
 }
 
+void CAbstractCom::mark_lost() {
+  m_lost = true;
+  {
+    std::lock_guard lock(m_mutex);
+    m_closing = true;
+  }
+  m_cond_new_data.notify_all();
+}
+
 void CAbstractCom::set_com_info(std::shared_ptr<CComInfo> info) {
   std::lock_guard lock(m_mutex);
   m_com_info = std::move(info);

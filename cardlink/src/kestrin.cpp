@@ -1,14 +1,10 @@
 #include "kestrin/kestrin.h"
 
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
-#include <cerrno>
-
+#include "brv_platform/thread_priority.h"
 #include "brv_platform/trace.h"
 #include "hex.h"
 
+using brv::platform::raise_thread_priority;
 using brv::platform::trace;
 using kestrin::detail::hex;
 
@@ -17,14 +13,6 @@ namespace {
 constexpr size_t kBulkCapacity = 16384;
 constexpr uint8_t kBulkMode = 3;
 constexpr uint8_t CTL_GET_MODE = 0x32;
-
-// The highest normal level: a little above the default niceness. Returns 0 or errno.
-int raise_thread_priority() {
-  const auto tid = static_cast<id_t>(syscall(SYS_gettid));
-  errno = 0;
-  if (setpriority(PRIO_PROCESS, tid, -2) != 0) return errno ? errno : EPERM;
-  return 0;
-}
 
 }  // namespace
 
@@ -70,7 +58,8 @@ unsigned long CKestrin::disconnect() {
   return 0;
 }
 
-bool CKestrin::is_open() { return m_com && m_com->is_open(); }
+// A card that vanished keeps its handle until closed, but nothing will come from it again.
+bool CKestrin::is_open() { return m_com && m_com->is_open() && !m_com->is_lost(); }
 
 unsigned long CKestrin::purge_rx() { return m_com ? m_com->purge_rx() : kestrin::KESTRIN_ERROR_NO_ABSTRACT_COM; }
 unsigned long CKestrin::purge_tx() { return m_com ? m_com->purge_tx() : kestrin::KESTRIN_ERROR_NO_ABSTRACT_COM; }
@@ -303,7 +292,7 @@ void CKestrin::m_bkgd_thread_loop() {
   }
 
   while (!m_stopped) {
-    if (!m_com->is_open()) {
+    if (!m_com->is_open() || m_com->is_lost()) {
       m_stopped = true;
     } else if (m_com->wait_for_rx_bytes()) {
       const std::vector<uint8_t> bytes = m_com->read_input_data();

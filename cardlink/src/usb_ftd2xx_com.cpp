@@ -135,6 +135,7 @@ unsigned long CUsbFtd2xxCom::open_by_index(unsigned char index) {
     m_closing = false;
     m_new_data = false;
   }
+  m_lost = false;
   FT_HANDLE handle = nullptr;
   FT_STATUS st = FT_Open(index, &handle);
   m_handle = handle;
@@ -211,6 +212,7 @@ void CUsbFtd2xxCom::listening_loop() {
   }
 
   std::vector<uint8_t> in_buffer(kReadBufferSize);
+  bool lost = false;
   while (!m_stop_listening) {
     std::fill(in_buffer.begin(), in_buffer.end(), 0xEE);
     const DWORD wait_result = event.wait(kEventWaitMs);
@@ -221,6 +223,7 @@ void CUsbFtd2xxCom::listening_loop() {
         // A vanished device: nothing more will come, as after a failed read.
         trace("KESTRIN: erreur lecture this->read(&inBuffer[0], m_rx_bytes) " + hex(map_status(qs), 8));
         m_stop_listening = true;
+        lost = true;
       } else if (queued != 0) {
         {
           std::lock_guard lock(m_mutex);
@@ -235,6 +238,7 @@ void CUsbFtd2xxCom::listening_loop() {
           if (rc != 0) {
             trace("KESTRIN: erreur lecture this->read(&inBuffer[0], m_rx_bytes) " + hex(rc, 8));
             m_stop_listening = true;
+            lost = true;
           } else {
             m_input_buffer.insert(m_input_buffer.end(), in_buffer.begin(), in_buffer.begin() + count);
           }
@@ -249,6 +253,8 @@ void CUsbFtd2xxCom::listening_loop() {
     ++m_cp_listening_loop;
   }
   FT_SetEventNotification(handle, 0, nullptr);
+  // Outside m_mutex: the read failures above happen while it is held.
+  if (lost) mark_lost();
 }
 
 unsigned long CUsbFtd2xxCom::read(void* buffer, unsigned long count) {

@@ -23,7 +23,7 @@ constexpr uint8_t kPrefixUniTe = 0x09, kPrefixTelegram = 0x0D;
 constexpr uint8_t kServiceUniTe = 0xF1, kServiceTelegram = 0xF5;
 constexpr uint8_t kUniTeRequest = 0x09, kUniTeReport = 0x19;
 // An interruption: this much bus silence before the flagged frame.
-constexpr uint32_t kInterruptionMs = 50;
+
 
 }  // namespace
 
@@ -292,7 +292,7 @@ void NetworkModel::build_cycle() {
 
 void NetworkModel::apply_faults(BusFrame& f, uint64_t n) {
   if (faults_.fires(Fault::Interruption, n)) {
-    f.gap += kInterruptionMs * sc_.bits_per_second() / 100;
+    f.gap += static_cast<uint32_t>(uint64_t{sc_.interruption_ms} * sc_.bits_per_second() / 100);
     f.flags |= (n & 1) ? flag::kInterruption2 : flag::kInterruption1;
   }
   if (faults_.fires(Fault::BadDelimiter, n)) {

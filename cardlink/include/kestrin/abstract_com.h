@@ -39,9 +39,13 @@ class CAbstractCom {
   std::vector<uint8_t> read_input_data();
   // True when new data arrived; false after the wait time without data or once closing began.
   bool wait_for_rx_bytes();
+  // The device vanished (unplugged) while open: the handle stays until close, nothing more comes.
+  bool is_lost() const { return m_lost.load(); }
 
  protected:
   void set_com_info(std::shared_ptr<CComInfo> info);
+  // Records the loss and wakes whoever waits for data.
+  void mark_lost();
 
   std::shared_ptr<CComInfo> m_com_info;
   std::vector<uint8_t> m_input_buffer;
@@ -50,6 +54,7 @@ class CAbstractCom {
   bool m_closing = false;
   std::chrono::microseconds m_wait_new_data{700000};
   std::atomic<void*> m_handle{nullptr};
+  std::atomic<bool> m_lost{false};
   mutable std::mutex m_mutex;
   uint32_t m_rx_bytes = 0;
 };

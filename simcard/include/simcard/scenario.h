@@ -42,6 +42,7 @@ struct Scenario {
   FaultPlan faults;
   Pacing pacing = Pacing::RealTime;
   double max_fps = 0;                // as fast as possible, capped when > 0
+  uint32_t interruption_ms = 50;     // silence before a frame of the Interruption fault
   std::optional<uint8_t> status_byte;  // default: from the speed
   bool reply_crc = false;
   bool event_crc = false;
