@@ -37,6 +37,8 @@ struct Record {
   uint8_t status = 0;
   uint64_t date = 0;
   bool filter_mark = false;
+  uint64_t offset = 0;  // file offset of its first byte
+  uint16_t length = 0;
 };
 
 struct ReadBack {
@@ -71,7 +73,7 @@ inline ReadBack read_capture(const std::string& path) {
       break;
     }
     r.records.push_back(Record{std::vector<uint8_t>(rec.frame, rec.frame + rec.frame_len), rec.status, rec.date(),
-                               rec.filter_mark()});
+                               rec.filter_mark(), rec.offset, rec.length});
   }
   return r;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine_session.h"
 
 namespace brv::test {
@@ -11,20 +13,34 @@ using namespace std::chrono_literals;
 using namespace vandrel;
 
 // Every record equals the delivered frame at the same rank: bytes, status and date.
-void expect_matches_truth(const std::vector<Record>& recs, const std::vector<simcard::TruthFrame>& truth) {
-  ASSERT_LE(recs.size(), truth.size());
+void expect_matches_truth(const std::vector<Record>& recs, const std::vector<simcard::TruthFrame>& truth,
+                          size_t first = 0) {
+  ASSERT_LE(first + recs.size(), truth.size());
   const uint64_t base = truth.empty() ? 0 : truth[0].date;
+  const uint64_t offset = recs.empty() ? 0 : recs[0].date - (truth[first].date - base);
   for (size_t i = 0; i < recs.size(); ++i) {
-    ASSERT_EQ(recs[i].bytes, truth[i].bytes) << "record " << i;
-    ASSERT_EQ(recs[i].status, truth[i].status) << "record " << i;
-    ASSERT_EQ(recs[i].date, truth[i].date - base) << "record " << i;
+    const auto& t = truth[first + i];
+    ASSERT_EQ(recs[i].bytes, t.bytes) << "record " << i;
+    ASSERT_EQ(recs[i].status, t.status) << "record " << i;
+    ASSERT_EQ(recs[i].date, t.date - base + offset) << "record " << i;
   }
 }
 
-TEST(EngineFreeRun, LinearCaptureEndsWhenTheZoneIsFullAndEqualsTheGroundTruth) {
-  EngineSession s(fast_scenario("ENGLIN01"));
+struct Bus {
+  simcard::Speed speed;
+  bool worldfip;
+};
+
+class EngineEverySpeed : public ::testing::TestWithParam<Bus> {};
+
+TEST_P(EngineEverySpeed, LinearCaptureEndsWhenFullAndEqualsTheGroundTruth) {
+  simcard::Scenario sc = fast_scenario("ENGSPD" + std::to_string(static_cast<int>(GetParam().speed)) +
+                                       (GetParam().worldfip ? "W" : "F"));
+  sc.speed = GetParam().speed;
+  sc.worldfip = GetParam().worldfip;
+  EngineSession s(sc);
   ASSERT_EQ(s.connect_result, 0u);
-  constexpr uint64_t kSize = 200000;
+  constexpr uint64_t kSize = 150000;
   ASSERT_EQ(s.start(s.free_run(kSize)), 0u);
   ASSERT_TRUE(s.wait_final());
   EXPECT_EQ(s.state(), FIN_NORMALE);
@@ -33,10 +49,102 @@ TEST(EngineFreeRun, LinearCaptureEndsWhenTheZoneIsFullAndEqualsTheGroundTruth) {
   const ReadBack r = read_capture(s.path);
   ASSERT_TRUE(r.clean) << r.problem;
   EXPECT_EQ(r.header.enEtatAcq, FIN_NORMALE);
+  EXPECT_EQ(r.header.enVitesse, static_cast<uint32_t>(GetParam().speed));
+  EXPECT_EQ(r.header.bTramesTypeFip, GetParam().worldfip ? 0 : 1);
+  EXPECT_NE(r.header.uliDateDetect, 0u);
+  // Full: no more than the zone, and the next record would not have fitted.
   EXPECT_LE(r.header.ullLgZonePostTrig, kSize);
-  EXPECT_GE(r.header.ullLgZonePostTrig + 10 + 300, kSize);
+  EXPECT_GT(r.header.ullLgZonePostTrig + 300, kSize);
   EXPECT_GT(r.records.size(), 1000u);
   expect_matches_truth(r.records, s.delivered());
+}
+
+INSTANTIATE_TEST_SUITE_P(SpeedsAndStandards, EngineEverySpeed,
+                         ::testing::Values(Bus{simcard::Speed::k31_25k, false}, Bus{simcard::Speed::k31_25k, true},
+                                           Bus{simcard::Speed::k1M, false}, Bus{simcard::Speed::k1M, true},
+                                           Bus{simcard::Speed::k2_5M, false}, Bus{simcard::Speed::k2_5M, true},
+                                           Bus{simcard::Speed::k5M, false}, Bus{simcard::Speed::k5M, true}));
+
+TEST(EngineFreeRun, UserStopKeepsEveryFrameTheCardSent) {
+  EngineSession s(fast_scenario("ENGSTOP1"));
+  ASSERT_EQ(s.connect_result, 0u);
+  ASSERT_EQ(s.start(s.free_run(1ull << 32)), 0u);
+  // Long enough for several buffer switches and frames waiting in every stage.
+  ASSERT_TRUE(s.wait_for([&](const ENTETE_FICHIER&) { return s.card->frames_sent() > 30000; }));
+  ASSERT_EQ(s.engine.stop_acquisition(), 0u);
+  const uint64_t sent = s.card->frames_sent();
+
+  const ReadBack r = read_capture(s.path);
+  ASSERT_TRUE(r.clean) << r.problem;
+  EXPECT_EQ(r.header.enEtatAcq, ARRET_UTILISATEUR);
+  EXPECT_EQ(r.records.size(), sent);
+  expect_matches_truth(r.records, s.delivered());
+  EXPECT_EQ(s.engine.ucEtatRessource(), 0);
+}
+
+TEST(EngineFreeRun, DurationEndsNormallyWithEveryFrameUpToIt) {
+  EngineSession s(fast_scenario("ENGDUR01"));
+  ASSERT_EQ(s.connect_result, 0u);
+  auto p = s.free_run(1ull << 32);
+  p.ini.llDureeZonePostTrig = -3000000;  // 0.3 s
+  const auto t0 = std::chrono::steady_clock::now();
+  ASSERT_EQ(s.start(p), 0u);
+  ASSERT_TRUE(s.wait_final());
+  const auto elapsed = std::chrono::steady_clock::now() - t0;
+  EXPECT_EQ(s.state(), FIN_NORMALE);
+  EXPECT_GE(elapsed, 300ms);
+  ASSERT_EQ(s.engine.stop_acquisition(), 0u);
+
+  const ReadBack r = read_capture(s.path);
+  ASSERT_TRUE(r.clean) << r.problem;
+  EXPECT_EQ(r.header.enEtatAcq, FIN_NORMALE);
+  EXPECT_GT(r.records.size(), 1000u);
+  expect_matches_truth(r.records, s.delivered());
+}
+
+TEST(EngineFreeRun, CircularCaptureWrapsAndReadsFromTheOldestSubBlockToTheLastRecord) {
+  simcard::Scenario sc = fast_scenario("ENGCIRC1");
+  sc.speed = simcard::Speed::k31_25k;  // small buffers: sub-blocks of 24576 bytes
+  EngineSession s(sc);
+  ASSERT_EQ(s.connect_result, 0u);
+  constexpr uint64_t kSousBloc = 3 * 2 * 4096;
+  // Three sub-blocks and a remainder that the engine cuts off.
+  ASSERT_EQ(s.start(s.free_run(3 * kSousBloc + 1000, true)), 0u);
+  ASSERT_TRUE(s.wait_for([&](const ENTETE_FICHIER&) { return s.card->frames_sent() > 40000; }));
+  EXPECT_EQ(s.state(), ACQ_EN_COURS);
+  ASSERT_EQ(s.engine.stop_acquisition(), 0u);
+
+  const ReadBack r = read_capture(s.path);
+  ASSERT_TRUE(r.clean) << r.problem;
+  const ENTETE_FICHIER& h = r.header;
+  EXPECT_EQ(h.enEtatAcq, ARRET_UTILISATEUR);
+  EXPECT_EQ(h.ulLgBlocTournant, kSousBloc);
+  EXPECT_EQ(h.ullLgZonePostTrig, 3 * kSousBloc);  // wrapped: the whole zone
+  const uint64_t fin_zone = h.ullPosZonePostTrig + 3 * kSousBloc;
+
+  // The ring holds a run of consecutive frames that ends with the last frame the card sent.
+  const auto truth = s.delivered();
+  ASSERT_FALSE(r.records.empty());
+  const size_t sent = s.card->frames_sent();
+  ASSERT_LE(r.records.size(), sent);
+  const size_t first = sent - r.records.size();
+  expect_matches_truth(r.records, truth, first);
+  // At least two sub-blocks' worth survives, and some record was split across the zone end.
+  uint64_t bytes = 0;
+  bool split = false;
+  for (const Record& rec : r.records) {
+    bytes += rec.length;
+    split = split || rec.offset + rec.length > fin_zone;
+  }
+  EXPECT_GE(bytes, 2 * kSousBloc);
+  EXPECT_TRUE(split);
+}
+
+TEST(EngineFreeRun, ACircularZoneBelowOneSubBlockIsRefused) {
+  EngineSession s(fast_scenario("ENGCIRC2"));
+  ASSERT_EQ(s.connect_result, 0u);
+  EXPECT_EQ(s.start(s.free_run(3 * 30 * 4096 - 1, true)), VANDREL_ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(s.engine.stop_acquisition(), 0u);
 }
 
 }  // namespace

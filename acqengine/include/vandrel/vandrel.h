@@ -39,6 +39,7 @@ struct VandrelReglagesTest {
   int64_t echeance_trafic = -50000000;  // traffic watchdog period, 100 ns units, relative
   uint32_t delai_tache_fichier_ms = 0;  // the file thread sleeps this long in each cycle
   uint64_t intervalle_flush = 50000000; // linear zones: date units between two writes
+  uint32_t lgp_buffer_acq = 0;          // buffer unit in pages; 0: from the bus speed
 };
 
 constexpr bool etat_final(uint32_t etat) { return etat >= FIN_NORMALE && etat <= ERR_FICHIER; }
