@@ -175,7 +175,8 @@ unsigned long CUsbFtd2xxCom::start_listening_thread() {
   std::promise<void> ready;
   std::future<void> started = ready.get_future();
   m_listening_ready = &ready;
-  m_listening_thread = std::make_shared<std::thread>([this] { listening_loop(); });
+  m_rx_event = std::make_shared<ftd2xx::Event>();
+  m_listening_thread = std::make_shared<std::thread>([this, event = m_rx_event] { listening_loop(*event); });
   started.wait();
   return 0;
 }
@@ -187,12 +188,13 @@ unsigned long CUsbFtd2xxCom::stop_listening_thread() {
     m_closing = true;
   }
   m_cond_new_data.notify_all();
+  // Wakes the loop at once rather than at the end of its wait.
+  if (m_rx_event) m_rx_event->set();
   if (m_listening_thread && m_listening_thread->joinable()) m_listening_thread->join();
   return 0;
 }
 
-void CUsbFtd2xxCom::listening_loop() {
-  ftd2xx::Event event;
+void CUsbFtd2xxCom::listening_loop(ftd2xx::Event& event) {
   FT_HANDLE handle = m_handle.load();
   FT_SetEventNotification(handle, FT_EVENT_RXCHAR, &event);
 

@@ -12,6 +12,10 @@
 
 #include "kestrin/abstract_com.h"
 
+namespace ftd2xx {
+class Event;
+}
+
 class CUsbFtd2xxCom : public CAbstractCom {
  public:
   CUsbFtd2xxCom();
@@ -41,13 +45,14 @@ class CUsbFtd2xxCom : public CAbstractCom {
  protected:
   unsigned long start_listening_thread();
   unsigned long stop_listening_thread();
-  void listening_loop();
+  void listening_loop(ftd2xx::Event& event);
   void init_mapping_error();
   unsigned long map_status(unsigned long status) const;
 
   uint32_t m_rx_bytes_max = 0;
   std::map<unsigned long, unsigned long> m_status_map;
   std::shared_ptr<std::thread> m_listening_thread;
+  std::shared_ptr<ftd2xx::Event> m_rx_event;  // the received-character event, set by close to wake the loop
   // Set by start_listening_thread for the loop to say its set-up is done.
   std::promise<void>* m_listening_ready = nullptr;
   std::atomic<bool> m_stop_listening{false};
