@@ -168,9 +168,13 @@ TEST(UsbCom, UnpluggedDeviceFailsLikeAVanishedOne) {
   CUsbFtd2xxCom com;
   com.load();
   ASSERT_EQ(com.open_by_index(dev.index()), 0u);
+  EXPECT_FALSE(com.is_lost());
   dev.card->unplug();
   uint8_t byte = 0;
   EXPECT_EQ(com.write(&byte, 1), kestrin::FTD2XX_STATUS_BASE + FT_IO_ERROR);
+  // The listening thread notices and says so: nothing more will come from this link.
+  for (int i = 0; i < 200 && !com.is_lost(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_TRUE(com.is_lost());
   EXPECT_TRUE(CUsbFtd2xxCom::get_com_info_by_sn(dev.card->serial()).empty());
   EXPECT_FALSE(dev.card->send_to_host(Bytes{1}));
   EXPECT_EQ(com.close(), 0u);
