@@ -24,14 +24,17 @@ bool CVandrel::record_words(bool final) {
       std::lock_guard lock(s.mutex_entete);
       s.stEnteteF.uliDateDetect = brv::platform::local_filetime_now();
     }
-    if (s.bArretSurTimer) s.evtTimer.set(s.echeance_duree);
+    // A triggered acquisition arms its duration at the trigger.
+    if (s.bArretSurTimer && s.stIniAcq.enTypeAcq == SANS_SYN) s.evtTimer.set(s.echeance_duree);
     t.date = DateCourante{};
     t.position = 0;
     t.date_flush = 0;
     t.pos_courante = s.ullPosTournantFinInterneFTournant;
   }
 
-  if (!final) {
+  // Before the trigger nothing is written: frames are only searched.
+  const bool enregistre = s.stIniAcq.enTypeAcq == SANS_SYN || s.bSynOk;
+  if (!final && enregistre) {
     if (!continu) {
       const uint64_t room = t.a_sauver.size() - t.position;
       if (t.date.date - t.date_flush > m_reglages_test.intervalle_flush || room < 3 * t.parcours.octets_a_traiter() ||
@@ -45,7 +48,7 @@ bool CVandrel::record_words(bool final) {
 
   const bool ok = t.parcours.parcourt(final, [&](const TrameMots& trame) { return record_frame(trame, final); });
   if (!ok) return false;
-  if (final) return flush_records(true);
+  if (final && (s.stIniAcq.enTypeAcq == SANS_SYN || s.bSynOk)) return flush_records(true);
   return true;
 }
 
@@ -60,6 +63,11 @@ bool CVandrel::record_frame(const TrameMots& trame, bool final) {
   t.date.temps_precedent = trame.temps;
 
   const auto n = static_cast<uint16_t>(trame.octets.size());
+  if (s.stIniAcq.enTypeAcq != SANS_SYN && !s.bSynOk) {
+    // The search runs before the padding filter: dropped frames can trigger too.
+    if (!avance_combinaison(s.combinaison, trame.octets.data(), n)) return true;
+    return on_trigger(trame, date, final);
+  }
   if (!s.motif_filtre.empty() && n == s.motif_filtre.size() + 2 &&
       compare_frames(trame.mots, n, s.motif_filtre.data(), static_cast<uint16_t>(s.motif_filtre.size()))) {
     t.filtre_precedent = true;
@@ -67,6 +75,29 @@ bool CVandrel::record_frame(const TrameMots& trame, bool final) {
     return true;
   }
   return place_record(trame.octets.data(), n, date, trame.statut, final);
+}
+
+bool CVandrel::on_trigger(const TrameMots& trame, uint64_t date, bool final) {
+  VandrelState& s = *pldi;
+  TravailFichier& t = s.travail;
+  if (s.stIniAcq.enTypeAcq == SYN_FILTRE) {
+    trace("Erreur: Gestion SYN_FILTRE non codée \n");
+    fin_acquisition(ERR_BUFFERS);
+    return false;
+  }
+  s.bSynOk = true;
+  {
+    std::lock_guard lock(s.mutex_entete);
+    s.stEnteteF.uliDateDetect = brv::platform::local_filetime_now();
+    if (s.stIniAcq.enTypeAcq == SYN_PRETRIG) s.stEnteteF.ullDateTrig = date;
+  }
+  if (s.bArretSurTimer) s.evtTimer.set(s.echeance_duree);
+  // The trigger frame opens the post-trigger time base: date 0, status 0.
+  t.date.date = 0;
+  t.date.temps_precedent = trame.temps;
+  t.date_flush = 0;
+  t.filtre_precedent = t.bit3_reporte = false;
+  return place_record(trame.octets.data(), static_cast<uint16_t>(trame.octets.size()), 0, 0, final);
 }
 
 bool CVandrel::place_record(const uint8_t* octets, uint16_t n, uint64_t date, uint8_t statut, bool final) {

@@ -88,6 +88,8 @@ class CVandrel : public CKestrin {
   // Walks the gathered words into records and writes them; false once the acquisition ended.
   bool record_words(bool final);
   bool record_frame(const vandrel::TrameMots& frame, bool final);
+  // The trigger fired on this frame: the post-trigger recording starts with it.
+  bool on_trigger(const vandrel::TrameMots& frame, uint64_t date, bool final);
   bool place_record(const uint8_t* bytes, uint16_t n, uint64_t date, uint8_t status, bool final);
   bool flush_records(bool final);
   void fin_acquisition(uint32_t etat);
