@@ -63,6 +63,9 @@ struct FinTache {
 };
 
 // What the file thread keeps between cycles.
+// Where the records of bufferASauver go.
+enum class ModeZone { Lineaire, Circulaire, PreTrigComplet, PreTrigTournant };
+
 struct TravailFichier {
   CParcoursTrames parcours;         // bufferATraiter with the carried frame (bufferRestant) at its front
   std::vector<uint8_t> a_sauver;    // bufferASauver
@@ -80,6 +83,7 @@ struct TravailFichier {
   uint64_t pos_courante = 0;       // running file position of the next record
   bool reboucle = false;
   bool post_trig_ecrit = false;     // SYN_PRETRIG: the first post-trigger write is done
+  bool pretrig_tournant = false;    // SYN_PRETRIG: the history rotates in the file itself
 };
 
 struct VandrelState {
@@ -88,6 +92,7 @@ struct VandrelState {
   INI_ACQ stIniAcq{};
   std::string chemin;
   std::vector<uint16_t> motif_filtre;  // entry 0 of the filter table
+  bool continu = false;                // a circular data zone (bAcqContinue, free run and triggered types)
 
   uint8_t premieres_donnees = kPremieresDonnees;
   bool premier_fip = false;               // frame standard of the first frame (card thread)

@@ -81,7 +81,13 @@ bool CVandrel::write_file(const uint8_t* buffer, uint32_t size) {
     fin_acquisition(ERR_FICHIER);
     return false;
   }
-  if (pretrig_premier) s.travail.post_trig_ecrit = true;
+  if (pretrig_premier) {
+    s.travail.post_trig_ecrit = true;
+    // With a duration the zone size is the room on the disk, from which the pre-trigger part is gone.
+    if (s.bArretSurTimer && s.ullTaillePostTrig > static_cast<uint64_t>(position)) {
+      s.ullTaillePostTrig -= static_cast<uint64_t>(position);
+    }
+  }
   s.octets_ecrits += size;
   {
     std::lock_guard lock(s.mutex_entete);
@@ -103,8 +109,8 @@ bool CVandrel::write_file(const uint8_t* buffer, uint32_t size) {
 }
 
 bool CVandrel::write_file_tournant(const uint8_t* buffer, uint32_t size, uint64_t* pos_fichier_sous_bloc,
-                                   uint32_t* /*pos_buffer_sous_bloc*/, uint32_t* /*index_buffer*/,
-                                   uint32_t* index_fichier, TYPE_WRITE_PRETRIG /*kind*/) {
+                                   uint32_t* pos_buffer_sous_bloc, uint32_t* index_buffer, uint32_t* index_fichier,
+                                   TYPE_WRITE_PRETRIG kind) {
   VandrelState& s = *pldi;
   ++s.ulNbWriteSyn;
   int fd = -1;
@@ -119,32 +125,86 @@ bool CVandrel::write_file_tournant(const uint8_t* buffer, uint32_t size, uint64_
     fin_acquisition(ERR_FICHIER);
     return false;
   };
-  uint64_t debut_zone, taille_zone;
+  ENTETE_FICHIER h;
   {
     std::lock_guard lock(s.mutex_entete);
-    debut_zone = s.stEnteteF.ullPosZonePostTrig;
+    h = s.stEnteteF;
   }
-  taille_zone = s.ullTaillePostTrig;
-  const uint64_t fin_zone = debut_zone + taille_zone;
-  uint64_t& w = s.ullPosTournantFinInterneFTournant;
-  if (size < fin_zone - w) {
-    if (!ecrit_tout(fd, buffer, size, static_cast<int64_t>(w))) return echec(6);
-    w += size;
-  } else {
-    // Wrap: the end of the zone, then the rest from its start.
-    const uint64_t avant = fin_zone - w;
-    if (!ecrit_tout(fd, buffer, avant, static_cast<int64_t>(w))) return echec(7);
-    const uint64_t reste = size - avant;
-    if (!ecrit_tout(fd, buffer + avant, reste, static_cast<int64_t>(debut_zone))) return echec(8);
-    w = debut_zone + reste;
-  }
-  {
-    std::lock_guard lock(s.mutex_entete);
+
+  if (s.stIniAcq.enTypeAcq != SYN_PRETRIG) {
+    // The circular data zone [debut, fin).
+    const uint64_t debut = h.ullPosZonePostTrig;
+    const uint64_t fin = debut + s.ullTaillePostTrig;
+    uint64_t& w = s.ullPosTournantFinInterneFTournant;
+    if (size < fin - w) {
+      if (!ecrit_tout(fd, buffer, size, static_cast<int64_t>(w))) return echec(6);
+      w += size;
+    } else {
+      // Wrap: the end of the zone, then the rest from its start.
+      const uint64_t avant = fin - w;
+      if (!ecrit_tout(fd, buffer, avant, static_cast<int64_t>(w))) return echec(7);
+      const uint64_t reste = size - avant;
+      if (!ecrit_tout(fd, buffer + avant, reste, static_cast<int64_t>(debut))) return echec(8);
+      w = debut + reste;
+    }
     // A write that ends exactly at the zone end leaves the last byte there, not before the zone.
-    s.stEnteteF.ullPosTournantFin = (w == debut_zone ? fin_zone : w) - 1;
-    const uint32_t suivant = static_cast<uint32_t>((*index_fichier + 1) % s.ulNbBlocFTournant);
-    s.stEnteteF.ullPosTournantDebut = pos_fichier_sous_bloc[suivant];
-    s.stEnteteF.ullLgZonePostTrig = w - debut_zone;
+    h.ullPosTournantFin = (w == debut ? fin : w) - 1;
+    h.ullPosTournantDebut = pos_fichier_sous_bloc[(*index_fichier + 1) % s.ulNbBlocFTournant];
+    h.ullLgZonePostTrig = w - debut;
+  } else if (kind == PRETRIG_COMPLET) {
+    const uint64_t p = s.ullTaillePreTrig;
+    const uint64_t debut = h.ullPosZonePreTrig;
+    if (size < p) {
+      trace("Copie partielle\n");
+      if (!ecrit_tout(fd, buffer, size, static_cast<int64_t>(debut))) return echec(9);
+      h.ullPosTournantFin = debut + size;
+    } else {
+      trace("Copie complete\n");
+      if (!ecrit_tout(fd, buffer + size - p, p, static_cast<int64_t>(debut))) return echec(10);
+      h.ullPosTournantFin = debut + p;
+      // Newest sub-block last: file offset = zone start + P + buffer offset - size.
+      uint32_t ib = *index_buffer;
+      for (int k = 10; k >= 0; --k) {
+        const uint64_t base = debut + p + pos_buffer_sous_bloc[ib];
+        if (base < size) {
+          trace("soustraction 1\n");
+          ::close(fd);
+          fin_acquisition(ERR_FICHIER);
+          return false;
+        }
+        pos_fichier_sous_bloc[k] = base - size;
+        ib = ib == 0 ? 10 : ib - 1;
+      }
+    }
+  } else {
+    // The history rotating in the zone [debut, fin) itself.
+    const uint64_t debut = h.ullPosZonePreTrig;
+    const uint64_t fin = h.ullPosZonePostTrig;
+    uint64_t w = h.ullPosTournantFin;
+    if (w < debut || w > fin) {
+      trace("soustraction 4\n");
+      ::close(fd);
+      fin_acquisition(ERR_FICHIER);
+      return false;
+    }
+    if (size < fin - w) {
+      if (!ecrit_tout(fd, buffer, size, static_cast<int64_t>(w))) return echec(11);
+      w += size;
+    } else {
+      trace("gestion du rebouclage\n");
+      const uint64_t avant = fin - w;
+      if (!ecrit_tout(fd, buffer, avant, static_cast<int64_t>(w))) return echec(12);
+      if (!ecrit_tout(fd, buffer + avant, size - avant, static_cast<int64_t>(debut))) return echec(13);
+      w = debut + (size - avant);
+    }
+    // Exactly at the zone end: the write position stays there, so that the last byte is inside.
+    h.ullPosTournantFin = w == debut && size > 0 ? fin : w;
+  }
+  {
+    std::lock_guard lock(s.mutex_entete);
+    s.stEnteteF.ullPosTournantDebut = h.ullPosTournantDebut;
+    s.stEnteteF.ullPosTournantFin = h.ullPosTournantFin;
+    s.stEnteteF.ullLgZonePostTrig = h.ullLgZonePostTrig;
   }
   if (::close(fd) != 0) {
     trace("erreur close F \n");

@@ -34,12 +34,13 @@ void CVandrel::thread_file_loop() {
       pos_post = s.stEnteteF.ullPosZonePostTrig;
       pos_pre = s.stEnteteF.ullPosZonePreTrig;
     }
-    if (s.stIniAcq.bAcqContinue) {
+    if (s.continu) {
       t.pos_fichier_sous_bloc.assign(s.ulNbBlocFTournant, pos_post);
     } else {
       t.pos_fichier_sous_bloc.assign(11, pos_pre);
     }
     t.a_sauver.assign(size_t{s.mulBufferSave} * s.lgpBufferAcq * kPage, 0);
+    t.pretrig_tournant = s.ullTaillePreTrig + kMargeTournant >= t.a_sauver.size();
     t.parcours.a_traiter().reserve((size_t{s.lgpBufferAcq} * 8192 + 1024) / 2);
   } catch (const std::bad_alloc&) {
     trace("thread_file_loop : goto FinTacheFichier 1\n");

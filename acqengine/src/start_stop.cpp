@@ -202,6 +202,7 @@ unsigned long CVandrel::start_sequence(const uint8_t* params, unsigned long leng
   s.ulNbBlocFTournant = zones.nb_blocs;
   s.ullTailleSousBlocTournant = zones.taille_sous_bloc;
   s.ullPosTournantFinInterneFTournant = entete.ullPosZonePostTrig;
+  s.continu = zones.continu;
   {
     std::lock_guard lock(s.mutex_entete);
     s.stEnteteF = entete;

@@ -39,12 +39,14 @@ struct Record {
   bool filter_mark = false;
   uint64_t offset = 0;  // file offset of its first byte
   uint16_t length = 0;
+  uint32_t zone = 0;    // 0 pre-trigger, 1 post-trigger in a pre-trigger capture
 };
 
 struct ReadBack {
   AcqOpenStatus open = AcqOpenStatus::CannotOpen;
   vandrel::ENTETE_FICHIER header{};
   std::vector<Record> records;
+  AcqLayout layout = AcqLayout::Linear;
   bool clean = false;  // every zone walked to its end without an invalid record
   std::string problem;
 };
@@ -58,6 +60,7 @@ inline ReadBack read_capture(const std::string& path) {
     return r;
   }
   r.header = file.header();
+  r.layout = file.layout();
   RecordCursor cursor(file);
   cursor.seek_begin();
   FrameRecord rec;
@@ -73,7 +76,7 @@ inline ReadBack read_capture(const std::string& path) {
       break;
     }
     r.records.push_back(Record{std::vector<uint8_t>(rec.frame, rec.frame + rec.frame_len), rec.status, rec.date(),
-                               rec.filter_mark(), rec.offset, rec.length});
+                               rec.filter_mark(), rec.offset, rec.length, rec.at.zone});
   }
   return r;
 }

@@ -31,6 +31,7 @@ __attribute__((visibility("default"))) unsigned long VANDREL_ERROR_MESSAGE(unsig
 namespace vandrel {
 struct VandrelState;
 struct TrameMots;
+enum class ModeZone;
 struct struct_DEF_TRAME_SYNCHRO;
 enum TYPE_WRITE_PRETRIG : int { PRETRIG_COMPLET = 0, PRETRIG_TOURNANT = 1 };
 
@@ -90,6 +91,9 @@ class CVandrel : public CKestrin {
   bool record_frame(const vandrel::TrameMots& frame, bool final);
   // The trigger fired on this frame: the post-trigger recording starts with it.
   bool on_trigger(const vandrel::TrameMots& frame, uint64_t date, bool final);
+  // The pre-trigger history into its zone, with the bounds that the reader follows.
+  bool write_history(uint64_t date_trig);
+  vandrel::ModeZone zone_mode() const;
   bool place_record(const uint8_t* bytes, uint16_t n, uint64_t date, uint8_t status, bool final);
   bool flush_records(bool final);
   void fin_acquisition(uint32_t etat);
