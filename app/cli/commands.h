@@ -3,6 +3,7 @@
 // returns the exit status.
 
 #include <functional>
+#include <memory>
 
 namespace CLI {
 class App;
@@ -11,6 +12,7 @@ class App;
 namespace brv::cli {
 
 using Runner = std::function<int()>;
+struct Simulation;  // capture_run.h
 
 Runner add_decode_command(CLI::App& app);
 Runner add_info_command(CLI::App& app);
@@ -23,5 +25,7 @@ Runner add_stats_command(CLI::App& app);
 Runner add_export_command(CLI::App& app);
 Runner add_userdata_command(CLI::App& app);
 Runner add_detail_command(CLI::App& app);
+// Registers the simulated card itself, once its bus options are applied to the scenario.
+Runner add_capture_command(CLI::App& app, std::shared_ptr<const Simulation> simulation);
 
 }  // namespace brv::cli

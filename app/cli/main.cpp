@@ -2,12 +2,14 @@
 
 #include <CLI/CLI.hpp>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <simcard/simcard.h>
 
+#include "capture_run.h"
 #include "commands.h"
 #include "output.h"
 
@@ -24,7 +26,7 @@ int main(int argc, char** argv) {
           ->default_str("demo");
 
   std::vector<std::pair<CLI::App*, brv::cli::Runner>> commands;
-  const auto add = [&](brv::cli::Runner (*adder)(CLI::App&)) {
+  const auto add = [&](const std::function<brv::cli::Runner(CLI::App&)>& adder) {
     const size_t before = app.get_subcommands({}).size();
     brv::cli::Runner run = adder(app);
     commands.emplace_back(app.get_subcommands({})[before], std::move(run));
@@ -40,6 +42,9 @@ int main(int argc, char** argv) {
   add(brv::cli::add_export_command);
   add(brv::cli::add_userdata_command);
   add(brv::cli::add_detail_command);
+  auto simulation = std::make_shared<brv::cli::Simulation>();
+  add([&](CLI::App& a) { return brv::cli::add_capture_command(a, simulation); });
+  CLI::App* capture = commands.back().first;
 
   try {
     app.parse(argc, argv);
@@ -53,7 +58,8 @@ int main(int argc, char** argv) {
     std::string error;
     const auto scenario = simcard::resolve_scenario(simulate.empty() ? "demo" : simulate, error);
     if (!scenario) return brv::cli::fail("--simulate: " + error);
-    simulated = simcard::register_simulated_card(*scenario);
+    simulation->scenario = *scenario;
+    if (!capture->parsed()) simulated = simcard::register_simulated_card(*scenario);
   }
 
   int status = 0;
