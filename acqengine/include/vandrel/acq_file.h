@@ -26,6 +26,9 @@ enum enEtatAcq : uint32_t {
   ERR_FICHIER = 10,
 };
 
+// The states an acquisition ends in; once there, the engine's threads have finished.
+constexpr bool etat_final(uint32_t etat) { return etat >= FIN_NORMALE && etat <= ERR_FICHIER; }
+
 // Acquisition type, which decides the layout of the data.
 enum enTypeAcq : uint32_t {
   SANS_SYN = 0,

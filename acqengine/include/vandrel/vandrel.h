@@ -43,7 +43,6 @@ struct VandrelReglagesTest {
   uint32_t lgp_buffer_acq = 0;          // buffer unit in pages; 0: from the bus speed
 };
 
-constexpr bool etat_final(uint32_t etat) { return etat >= FIN_NORMALE && etat <= ERR_FICHIER; }
 }  // namespace vandrel
 
 // The acquisition engine: a card session that runs an acquisition into a file with two threads

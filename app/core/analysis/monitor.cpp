@@ -1,9 +1,14 @@
 #include "brv_core/analysis/monitor.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <thread>
 
 #include <brv_platform/trace.h>
 
+#include "brv_core/document/acq_description.h"
 #include "brv_core/file/capture_info.h"
 
 namespace brv {
@@ -113,60 +118,264 @@ void CMoniteur::Termine() {
   stats_.CalculeMoyennes(res_.stats);
 }
 
-void FncTacheAcq(CBrenvaleDoc& doc, IObservateurTache& obs, CFileRequetes& requetes, ResultatTache& resultat) {
-  using Horloge = std::chrono::steady_clock;
-  obs.Etat(PROG_FORMATAGE);
-  AcqFile fichier;
-  if (fichier.open(doc.AcqFilePath) != AcqOpenStatus::Ok) {
-    obs.LigneInformation("Re-calculation aborted because of error accessing the acquisition file.");
-    doc.Resultats.RecalcEndReason = RECALCUL_ERREUR_FICHIER;
-    return;
+namespace {
+
+using Horloge = std::chrono::steady_clock;
+
+// The state the wait dialog shows for an engine state; 0 for the final states.
+int EtatProgressionDe(uint32_t etat) {
+  switch (etat) {
+    case vandrel::ATTENTE_TRAFIC: return PROG_ATTENTE_TRAFIC;
+    case vandrel::ATTENTE_SYN: return PROG_ATTENTE_DECLENCHEMENT;
+    case vandrel::ACQ_EN_COURS: return PROG_ACQUISITION;
+    case vandrel::ATTENTE_RETRAFIC: return PROG_ATTENTE_RETRAFIC;
+    default: return 0;
+  }
+}
+
+// One run of the task: the reading loop shared by re-calculations and live acquisitions.
+class TacheLecture {
+ public:
+  TacheLecture(CBrenvaleDoc& doc, IObservateurTache& obs, CFileRequetes& requetes, ISuiviAcquisition* live,
+               const ParametresSuivi& suivi)
+      : doc_(doc), obs_(obs), requetes_(requetes), live_(live), suivi_(suivi), final_(live == nullptr) {}
+
+  void Execute(ResultatTache& resultat);
+
+ private:
+  enum class Suite { Continue, Fin };
+  Suite Requetes();
+  Suite SuitMoteur();
+  // Reads what the file holds beyond the last record read; false when the run must end.
+  bool Lit();
+  void FinMoteur(uint32_t etat);
+  void EcritPartieA();
+  CMoniteur& Moniteur() {
+    if (!moniteur_) moniteur_ = std::make_unique<CMoniteur>(doc_, fichier_, obs_);
+    return *moniteur_;
   }
 
-  CMoniteur moniteur(doc, fichier, obs);
-  RecordCursor curseur(fichier);
-  FrameRecord rec;
-  uint64_t total = 0;
-  for (const auto& z : fichier.zones()) total += z.length();
-  uint64_t lus = 0;
-  auto dernierRafraichissement = Horloge::now();
-  WalkStatus st;
-  bool arrete = false;
-  while (!arrete && (st = curseur.next(rec)) == WalkStatus::Record) {
-    RequeteTache req;
-    while (requetes.Prend(req)) {
-      if (req == RequeteTache::Veille) {
-        obs.LigneInformation("Acquisition aborted because of operating system standby.");
-      } else {
-        obs.LigneInformation("Re-calculation terminated by user.");
-        doc.Resultats.RecalcEndReason = RECALCUL_UTILISATEUR;
-      }
-      arrete = true;
-    }
-    if (arrete) break;
-    moniteur.TraiteEnregistrement(rec);
-    lus += rec.length;
-    // Clock reads are spread out: a tick count per record would cost more than the record.
-    if ((doc.Resultats.ullNbTramesAcquises & 0xFFFF) == 0 && Horloge::now() - dernierRafraichissement >= std::chrono::seconds(1)) {
-      dernierRafraichissement = Horloge::now();
-      obs.Progression(lus, total);
-      obs.NbLignes(doc.Resultats.ulNbTramesAffichables);
-      obs.Rafraichit();
+  CBrenvaleDoc& doc_;
+  IObservateurTache& obs_;
+  CFileRequetes& requetes_;
+  ISuiviAcquisition* live_;
+  ParametresSuivi suivi_;
+  AcqFile fichier_;
+  std::unique_ptr<CMoniteur> moniteur_;
+  RecordPos suivant_{};
+  uint64_t lus_ = 0;
+  uint64_t total_ = 0;
+  bool final_;
+  bool fin_ = false;
+  bool arretDemande_ = false;
+  int etatPoste_ = -1;
+  int pourcentPoste_ = -1;
+  bool enTeteVue_ = false;
+  Horloge::time_point debut_ = Horloge::now();
+  bool debutPris_ = false;
+  Horloge::time_point dernierRafraichissement_ = Horloge::now();
+};
+
+TacheLecture::Suite TacheLecture::Requetes() {
+  RequeteTache req;
+  while (requetes_.Prend(req)) {
+    switch (req) {
+      case RequeteTache::Arret:
+        obs_.LigneInformation("Acquisition terminated by user.");
+        return Suite::Fin;
+      case RequeteTache::Veille:
+        obs_.LigneInformation("Acquisition aborted because of operating system standby.");
+        return Suite::Fin;
+      case RequeteTache::ArretUtilisateur:
+        if (live_ && !final_) {
+          if (!arretDemande_) {
+            arretDemande_ = true;
+            live_->StopAcquisition();
+            obs_.LigneInformation("Acquisition terminated by user.");
+          }
+          break;
+        }
+        if (!live_) {
+          obs_.LigneInformation("Re-calculation terminated by user.");
+          doc_.Resultats.RecalcEndReason = RECALCUL_UTILISATEUR;
+        }
+        return Suite::Fin;
     }
   }
-  if (!arrete && st == WalkStatus::Invalid) {
+  return Suite::Continue;
+}
+
+void TacheLecture::FinMoteur(uint32_t etat) {
+  live_->Libere();
+  const std::string boite = TexteBoiteFinAcq(etat);
+  if (!boite.empty()) obs_.BoiteErreur(boite);
+  const std::string texte = TexteFinAcq(etat, 0);
+  // A user stop was reported when it was asked.
+  if (etat != vandrel::ARRET_UTILISATEUR && !texte.empty()) obs_.LigneInformation(texte);
+  final_ = true;
+  // The stop rewrote the header on disk: the final zones come from there.
+  if (fichier_.open(doc_.AcqFilePath) == AcqOpenStatus::Ok) {
+    doc_.Entete = fichier_.header();
+    for (const auto& z : fichier_.zones()) total_ += z.length();
+  }
+  if (total_ > lus_) obs_.Etat(PROG_FORMATAGE);
+}
+
+TacheLecture::Suite TacheLecture::SuitMoteur() {
+  vandrel::ENTETE_FICHIER h;
+  if (!live_->EnTete(h)) {
+    obs_.BoiteErreur("Error getting information about the acquisition.");
+    obs_.LigneInformation("Acquisition aborted because of error getting information from driver.");
+    doc_.Resultats.EndReason = FIN_ERREUR_MOTEUR;
+    return Suite::Fin;
+  }
+  const int etat = EtatProgressionDe(h.enEtatAcq);
+  if (etat != 0 && etat != etatPoste_) {
+    etatPoste_ = etat;
+    obs_.Etat(etat);
+    // A pre-trigger capture counts its time from the trigger.
+    if (etat == PROG_ACQUISITION && !debutPris_) {
+      debutPris_ = true;
+      if (suivi_.typeAcq == vandrel::SYN_PRETRIG) debut_ = Horloge::now();
+    }
+  }
+  if (!enTeteVue_) {
+    enTeteVue_ = true;
+    doc_.Entete = h;
+    doc_.Capture = capture_description(h);
+    doc_.TypeAcq = suivi_.typeAcq;
+  }
+  if (vandrel::etat_final(h.enEtatAcq)) {
+    FinMoteur(h.enEtatAcq);
+    return Suite::Continue;
+  }
+  const uint64_t ms =
+      static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(Horloge::now() - debut_).count());
+  obs_.Ecoule(ms);
+  int pourcent = -1;
+  if (suivi_.dureeMs) {
+    pourcent = static_cast<int>(ms * 100 / suivi_.dureeMs);
+  } else if (suivi_.octetsAttendus && !suivi_.continu) {
+    pourcent = static_cast<int>(lus_ * 100 / suivi_.octetsAttendus);
+  }
+  if (pourcent >= 0 && pourcent <= 100 && pourcent != pourcentPoste_) {
+    pourcentPoste_ = pourcent;
+    obs_.Pourcentage(pourcent);
+  }
+  // A ring is overwritten as it is written: it is read once the engine has ended.
+  if (suivi_.continu) return Suite::Continue;
+  // Frames are counted once the bus speed and framing of the first data are known.
+  if (h.enEtatAcq == vandrel::ATTENTE_TRAFIC || (suivi_.typeAcq != vandrel::SANS_SYN && h.enEtatAcq == vandrel::ATTENTE_SYN)) {
+    return Suite::Continue;
+  }
+  doc_.Entete = h;
+  doc_.Capture = capture_description(h);
+  if (fichier_.follow(h) != AcqOpenStatus::Ok) {
+    obs_.LigneInformation("Acquisition aborted because of error accessing the acquisition file.");
+    doc_.Resultats.EndReason = FIN_ERREUR_FICHIER;
+    return Suite::Fin;
+  }
+  return Suite::Continue;
+}
+
+bool TacheLecture::Lit() {
+  if (fichier_.zones().empty()) return true;
+  CMoniteur& moniteur = Moniteur();
+  RecordCursor curseur(fichier_);
+  curseur.seek(suivant_);
+  FrameRecord rec;
+  WalkStatus st;
+  while ((st = curseur.next(rec)) == WalkStatus::Record) {
+    if (Requetes() == Suite::Fin) return false;
+    moniteur.TraiteEnregistrement(rec);
+    suivant_ = RecordPos{rec.at.zone, rec.at.pos + rec.length};
+    lus_ += rec.length;
+    // Clock reads are spread out: a tick count per record would cost more than the record.
+    if ((doc_.Resultats.ullNbTramesAcquises & 0xFFFF) == 0 &&
+        Horloge::now() - dernierRafraichissement_ >= std::chrono::seconds(1)) {
+      dernierRafraichissement_ = Horloge::now();
+      obs_.Progression(lus_, total_);
+      obs_.NbLignes(doc_.Resultats.ulNbTramesAffichables);
+      obs_.Rafraichit();
+    }
+  }
+  if (st == WalkStatus::Invalid) {
     platform::trace("DEBUG BRV: FncTacheAcq - " + curseur.invalid_message());
-    obs.LigneInformation("Re-calculation aborted because of invalid end of file error.");
-    doc.Resultats.RecalcEndReason = RECALCUL_FIN_FICHIER_INVALIDE;
+    if (live_) {
+      obs_.LigneInformation("Acquisition aborted because of invalid end of file error.");
+      doc_.Resultats.EndReason = FIN_FIN_FICHIER_INVALIDE;
+    } else {
+      obs_.LigneInformation("Re-calculation aborted because of invalid end of file error.");
+      doc_.Resultats.RecalcEndReason = RECALCUL_FIN_FICHIER_INVALIDE;
+    }
+    return false;
+  }
+  return true;
+}
+
+void TacheLecture::EcritPartieA() {
+  const int fd = ::open(doc_.AcqFilePath.c_str(), O_WRONLY | O_CLOEXEC);
+  // A file that cannot be opened is left as it is.
+  if (fd < 0) return;
+  doc_.AppendConfigurationPartA(fd);
+  ::close(fd);
+}
+
+void TacheLecture::Execute(ResultatTache& resultat) {
+  if (live_) {
+    obs_.Etat(suivi_.typeAcq == vandrel::SANS_SYN ? PROG_ATTENTE_TRAFIC : PROG_ATTENTE_DECLENCHEMENT);
+    etatPoste_ = suivi_.typeAcq == vandrel::SANS_SYN ? PROG_ATTENTE_TRAFIC : PROG_ATTENTE_DECLENCHEMENT;
+  } else {
+    obs_.Etat(PROG_FORMATAGE);
+  }
+  if (fichier_.open(doc_.AcqFilePath) != AcqOpenStatus::Ok) {
+    if (live_) {
+      obs_.LigneInformation("Acquisition aborted because of error accessing the acquisition file.");
+      doc_.Resultats.EndReason = FIN_ERREUR_FICHIER;
+    } else {
+      obs_.LigneInformation("Re-calculation aborted because of error accessing the acquisition file.");
+      doc_.Resultats.RecalcEndReason = RECALCUL_ERREUR_FICHIER;
+    }
+  } else {
+    if (!live_) {
+      for (const auto& z : fichier_.zones()) total_ += z.length();
+    }
+    for (;;) {
+      if (Requetes() == Suite::Fin) break;
+      const bool etaitFinal = final_;
+      if (live_ && !final_ && SuitMoteur() == Suite::Fin) break;
+      if (!Lit()) break;
+      // The final phase drains the file once; a re-calculation is a final phase from the start.
+      if (etaitFinal) break;
+      if (!final_) {
+        for (uint32_t attente = 0; attente < suivi_.attenteMs && requetes_.Vide(); attente += 10) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+      }
+    }
   }
   platform::trace("DEBUG BRV: FncTacheAcq - pApp->StopAcquisition() - ArretAcquisition \n");
+  if (live_) {
+    live_->Libere();
+    // The header as the stop left it on disk.
+    if (fichier_.open(doc_.AcqFilePath) == AcqOpenStatus::Ok) doc_.Entete = fichier_.header();
+  }
+  CMoniteur& moniteur = Moniteur();
   moniteur.Termine();
-  obs.Progression(lus, total);
-  obs.NbLignes(doc.Resultats.ulNbTramesAffichables);
-  doc.ReferenceReseauNs = moniteur.DerniereDateNs();
+  obs_.Progression(lus_, total_);
+  obs_.NbLignes(doc_.Resultats.ulNbTramesAffichables);
+  doc_.ReferenceReseauNs = moniteur.DerniereDateNs();
   resultat.bourrage = moniteur.Bourrage();
   resultat.points = moniteur.Statistiques().Points();
-  obs.Rafraichit();
+  if (live_) EcritPartieA();
+  obs_.Rafraichit();
+}
+
+}  // namespace
+
+void FncTacheAcq(CBrenvaleDoc& doc, IObservateurTache& obs, CFileRequetes& requetes, ResultatTache& resultat,
+                 ISuiviAcquisition* live, const ParametresSuivi& suivi) {
+  TacheLecture(doc, obs, requetes, live, suivi).Execute(resultat);
 }
 
 }  // namespace brv

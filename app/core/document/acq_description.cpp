@@ -41,6 +41,15 @@ std::string TexteFinAcq(uint32_t etatAcq, uint32_t raisonFin) {
   }
 }
 
+std::string TexteBoiteFinAcq(uint32_t etatAcq) {
+  switch (etatAcq) {
+    case 8: return "Driver error during acquisition.";
+    case 9: return "Driver error during acquisition\n(not enough resources).";
+    case 10: return "Driver error during acquisition\n(error accessing the acquisition file).";
+    default: return "";
+  }
+}
+
 std::string TexteFinRecalcul(uint32_t raison) {
   switch (raison) {
     case 1: return "Re-calculation terminated by user.";

@@ -61,6 +61,20 @@ AcqOpenStatus AcqFile::fail(AcqOpenStatus status, std::string message, std::stri
   return status;
 }
 
+AcqOpenStatus AcqFile::follow(const vandrel::ENTETE_FICHIER& header) {
+  if (fd_ < 0) return AcqOpenStatus::CannotOpen;
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) {
+    return fail(AcqOpenStatus::CannotOpen, "Error opening the acquisition file.", std::strerror(errno));
+  }
+  file_size_ = static_cast<uint64_t>(st.st_size);
+  zones_.clear();
+  interrupted_ = truncated_ = false;
+  header_ = header;
+  if (!derive_zones()) return AcqOpenStatus::Invalid;
+  return AcqOpenStatus::Ok;
+}
+
 AcqOpenStatus AcqFile::open(const std::string& path) {
   close();
   zones_.clear();

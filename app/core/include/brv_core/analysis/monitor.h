@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "brv_core/analysis/frame_filter.h"
+#include "brv_core/analysis/live_source.h"
 #include "brv_core/analysis/network_config.h"
 #include "brv_core/analysis/statistics.h"
 #include "brv_core/analysis/task_requests.h"
@@ -38,6 +39,10 @@ class IObservateurTache {
   virtual void Progression(uint64_t /*octetsLus*/, uint64_t /*octetsTotal*/) {}
   virtual void NbLignes(uint32_t) {}
   virtual void LigneInformation(std::string_view) {}
+  // Live: milliseconds since the acquisition started.
+  virtual void Ecoule(uint64_t /*ms*/) {}
+  // An error box of the end of an acquisition.
+  virtual void BoiteErreur(std::string_view) {}
   // At most once a second: counters, meters and network tree may be redrawn.
   virtual void Rafraichit() {}
 };
@@ -87,9 +92,11 @@ struct ResultatTache {
   std::vector<PointDebit> points;
 };
 
-// Re-reads the document's acquisition file (re-calculation): the document's results and network
-// table are rebuilt; stop requests are honoured between records.
-
-void FncTacheAcq(CBrenvaleDoc& doc, IObservateurTache& obs, CFileRequetes& requetes, ResultatTache& resultat);
+// Reads the document's acquisition file: the whole of it for a re-calculation, or, given the
+// engine of a live acquisition, as the engine writes it until it ends. The document's results and
+// network table are rebuilt; stop requests are honoured between records. A live run ends by
+// stopping and releasing the engine and writing configuration part A behind the data.
+void FncTacheAcq(CBrenvaleDoc& doc, IObservateurTache& obs, CFileRequetes& requetes, ResultatTache& resultat,
+                 ISuiviAcquisition* live = nullptr, const ParametresSuivi& suivi = {});
 
 }  // namespace brv

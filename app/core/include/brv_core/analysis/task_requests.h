@@ -17,6 +17,7 @@ class CFileRequetes {
     file_.push_back(r);
     nombre_.store(file_.size(), std::memory_order_release);
   }
+  bool Vide() const { return nombre_.load(std::memory_order_acquire) == 0; }
   // Takes the oldest request; false when there is none.
   bool Prend(RequeteTache& r) {
     if (nombre_.load(std::memory_order_acquire) == 0) return false;

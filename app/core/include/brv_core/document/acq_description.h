@@ -15,6 +15,8 @@ std::string TexteAdaptateur(const vandrel::ENTETE_FICHIER& h);
 std::string TexteModeAcq(uint32_t typeAcq, bool continu);
 // Why the acquisition ended, from the state and the program's end reason; empty when unknown.
 std::string TexteFinAcq(uint32_t etatAcq, uint32_t raisonFin);
+// The error box of an engine end state (8 to 10); empty for the others.
+std::string TexteBoiteFinAcq(uint32_t etatAcq);
 // Why the last re-reading ended early; empty when it did not.
 std::string TexteFinRecalcul(uint32_t raisonFinRecalcul);
 

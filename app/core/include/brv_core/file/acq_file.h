@@ -50,6 +50,9 @@ class AcqFile {
   // Opens and checks the file. On failure message() is the program's text and detail() says why.
   AcqOpenStatus open(const std::string& path);
   void close();
+  // Follows a capture being written: takes the header the engine keeps in memory (the one on
+  // disk is rewritten only at the stop) and the file's current size. Zones grow with them.
+  AcqOpenStatus follow(const vandrel::ENTETE_FICHIER& header);
 
   const vandrel::ENTETE_FICHIER& header() const { return header_; }
   AcqLayout layout() const { return layout_; }

@@ -1,0 +1,54 @@
+#pragma once
+// The checks that come before an acquisition starts: the acquisition kind, the configuration
+// corrections, the free space, the file path and its directory, and the existing-file policy.
+// Nothing here touches the card.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "brv_core/config/configuration.h"
+#include "brv_core/document/doc_reporter.h"
+
+namespace brv {
+
+// Kept free on the disk beyond the needed size.
+inline constexpr uint64_t kMargeEspaceLibre = 512000000ULL;
+// Smallest pre-trigger zone given to the engine.
+inline constexpr uint64_t kLgMinZonePreTrig = 2780;
+
+// Free space available to the user on the file system holding `p` (an existing path); nothing when
+// it cannot be read.
+using EspaceLibre = std::function<std::optional<uint64_t>(const std::filesystem::path& p)>;
+std::optional<uint64_t> EspaceLibreSysteme(const std::filesystem::path& p);
+
+// The nearest existing ancestor of a path (the path itself when it exists); a relative path is
+// taken from the current directory. Empty when none can be found.
+std::filesystem::path AncetreExistant(const std::filesystem::path& p);
+// The mount point holding an existing path: what stands for the drive in the messages.
+std::filesystem::path PointMontage(const std::filesystem::path& existant);
+
+// enTypeAcq: 0 free run, 1 triggered, 2 with frame filtering, 3 with pre-triggering.
+int32_t TypeAcquisition(const Configuration& config, bool declenche);
+
+// The next free name stem + n + extension (the extension starts at the last '.' of the file name).
+// Nothing when the name has no '.' (sansPoint set) or no candidate is free.
+std::optional<std::string> NomIncremente(const std::string& chemin, bool& sansPoint);
+
+struct VerificationDemarrage {
+  bool ok = false;
+  int32_t enTypeAcq = 0;
+  uint64_t ullTaillePostTrig = 0;    // size-limited zone in bytes, 0 when not limited
+  uint64_t ullTailleNecessaire = 0;  // the above plus the pre-trigger zone for kind 3
+  std::string AcqFilePath;           // the file the engine will write
+};
+
+// Runs the checks in order and stops at the first that fails, after telling the user why. The
+// pre-trigger and continuous-size minimums are written back into the configuration.
+VerificationDemarrage VerifieDemarrage(Configuration& config, bool declenche, bool moteurOccupe,
+                                       IRapportDocument& rapport,
+                                       const EspaceLibre& espaceLibre = EspaceLibreSysteme);
+
+}  // namespace brv
