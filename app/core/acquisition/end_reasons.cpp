@@ -5,14 +5,7 @@
 namespace brv {
 
 TextesFin TextesFinEtat(uint32_t etatAcq) {
-  TextesFin t{TexteFinAcq(etatAcq, 0), {}};
-  switch (etatAcq) {
-    case 8: t.boite = "Driver error during acquisition."; break;
-    case 9: t.boite = "Driver error during acquisition\n(not enough resources)."; break;
-    case 10: t.boite = "Driver error during acquisition\n(error accessing the acquisition file)."; break;
-    default: break;
-  }
-  return t;
+  return TextesFin{TexteFinAcq(etatAcq, 0), TexteBoiteFinAcq(etatAcq)};
 }
 
 TextesFin TextesFinProgramme(uint32_t raisonFin) {

@@ -1,0 +1,213 @@
+#include "brv_core/acquisition/acquisition_controller.h"
+
+#include <sys/utsname.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include <brv_platform/trace.h>
+#include <vandrel/vandrel.h>
+
+#include "brv_core/acquisition/ini_acq_fill.h"
+#include "brv_core/errors/error_text.h"
+
+namespace brv {
+
+using platform::trace;
+
+void VersionSysteme(uint8_t& majeur, uint8_t& mineur) {
+  majeur = mineur = 0;
+  utsname u{};
+  if (::uname(&u) != 0) return;
+  unsigned a = 0, b = 0;
+  if (std::sscanf(u.release, "%u.%u", &a, &b) >= 1) {
+    majeur = static_cast<uint8_t>(a);
+    mineur = static_cast<uint8_t>(b);
+  }
+}
+
+CControleurAcquisition::CControleurAcquisition(CBrenvaleDoc& doc, IRapportDocument& rapport, IObservateurTache& obs)
+    : doc_(doc), rapport_(rapport), obs_(obs) {}
+
+CControleurAcquisition::~CControleurAcquisition() {
+  AnnuleDiffere();
+  if (tache_.joinable()) {
+    requetes_.Poste(RequeteTache::ArretUtilisateur);
+    tache_.join();
+  }
+  Libere();
+}
+
+bool CControleurAcquisition::MoteurPresent() const {
+  std::lock_guard lock(moteurMutex_);
+  return moteur_ != nullptr;
+}
+
+void CControleurAcquisition::AfficheErreur(unsigned long code) {
+  std::string texte = error_text(code);
+  while (!texte.empty() && texte.back() == '\n') texte.pop_back();
+  rapport_.BoiteMessage(texte, IconeMessage::Erreur);
+}
+
+bool CControleurAcquisition::Demarre(bool declenche) {
+  const VerificationDemarrage verif =
+      VerifieDemarrage(doc_.Config, declenche, MoteurPresent() || enCours_.load(), rapport_, espaceLibre);
+  if (!verif.ok) return false;
+
+  // The document takes the settings of this acquisition.
+  doc_.AcqFilePath = verif.AcqFilePath;
+  doc_.PostTrigEnVigueur = doc_.Config.postTrig;
+  doc_.PreTrigEnVigueur = doc_.Config.preTrig;
+  doc_.ReconstruitCopiesEvenements();
+  doc_.AppliqueBourrageRecalcul();
+  doc_.ResetResults(true);
+
+  auto moteur = std::make_shared<CVandrel>(0);
+  {
+    std::lock_guard lock(moteurMutex_);
+    moteur_ = moteur;
+  }
+  const unsigned long rc = moteur->connect(static_cast<unsigned char>(carte));
+  if (rc != 0) {
+    AfficheErreur(rc);
+    Libere();
+    doc_.AcqFilePath.clear();
+    return false;
+  }
+  moteur->rq_reset(1, 2, false);
+  moteur->get_last_reply_frame();
+
+  uint8_t majeur, mineur;
+  VersionSysteme(majeur, mineur);
+  const RemplissageIniAcq rempli = RemplitIniAcq(doc_.Config, verif, majeur, mineur, espaceLibre);
+  bloc_ = vandrel::construit_ini_acq(rempli.parametres);
+  doc_.DureePostTrigMs = rempli.dureePostTrigMs;
+  suivi_ = ParametresSuivi{};
+  suivi_.typeAcq = static_cast<uint32_t>(rempli.parametres.ini.enTypeAcq);
+  suivi_.continu = rempli.parametres.ini.bAcqContinue != 0;
+  suivi_.octetsAttendus = doc_.Config.postTrig.bTailleChoisie ? doc_.Config.postTrig.taille_octets() : 0;
+  suivi_.dureeMs = rempli.dureePostTrigMs;
+
+  differeMs_ = DelaiDiffere(doc_.Config);
+  {
+    std::lock_guard lock(differeMutex_);
+    differeAnnule_ = false;
+  }
+  if (differeMs_ != 0) {
+    obs_.Etat(PROG_ATTENTE_DIFFERE);
+    return true;
+  }
+  return DemarreAcqFin();
+}
+
+bool CControleurAcquisition::AttendDiffere() {
+  if (differeMs_ == 0) return MoteurPresent();
+  {
+    std::unique_lock lock(differeMutex_);
+    differeCv_.wait_for(lock, std::chrono::milliseconds(differeMs_), [&] { return differeAnnule_; });
+    if (differeAnnule_) return false;
+  }
+  differeMs_ = 0;
+  return DemarreAcqFin();
+}
+
+void CControleurAcquisition::AnnuleDiffere() {
+  if (differeMs_ == 0) return;
+  {
+    std::lock_guard lock(differeMutex_);
+    differeAnnule_ = true;
+  }
+  differeCv_.notify_all();
+  differeMs_ = 0;
+  Libere();
+  doc_.AcqFilePath.clear();
+}
+
+bool CControleurAcquisition::DemarreAcqFin() {
+  std::shared_ptr<CVandrel> moteur;
+  {
+    std::lock_guard lock(moteurMutex_);
+    moteur = moteur_;
+  }
+  if (!moteur) return false;
+  if (platform::trace_enabled()) {
+    const vandrel::INI_ACQ i = vandrel::lire_ini_acq(bloc_.data());
+    char ligne[96];
+    std::string t = "BRV : DemarreAcqFin :\n";
+    auto champ = [&](const char* nom, unsigned long long v) {
+      std::snprintf(ligne, sizeof ligne, "INI_ACQ : %s = 0x%llX\n", nom, v);
+      t += ligne;
+    };
+    champ("enTypeAcq", static_cast<unsigned>(i.enTypeAcq));
+    champ("bAcqContinue", i.bAcqContinue);
+    champ("bFiltreBourrage", i.bFiltreBourrage);
+    champ("ucNbTramesSynchro", i.ucNbTramesSynchro);
+    champ("ucMethodeSynchro", i.ucMethodeSynchro);
+    champ("ullLgZonePostTrig", i.ullLgZonePostTrig);
+    champ("llDureeZonePostTrig", static_cast<unsigned long long>(i.llDureeZonePostTrig));
+    champ("ullLgMaxZonePreTrig", i.ullLgMaxZonePreTrig);
+    champ("usLgPathFichierAcq", i.usLgPathFichierAcq);
+    champ("enSelectCanal", static_cast<unsigned>(i.enSelectCanal));
+    trace(t);
+  }
+  const unsigned long rc = moteur->start_acquisition(bloc_.data(), static_cast<unsigned long>(bloc_.size()));
+  if (rc != 0) {
+    AfficheErreur(rc);
+    trace("DEBUG BRV: DemarreAcqFin - pApp->StopAcquisition()");
+    Libere();
+    doc_.AcqFilePath.clear();
+    return false;
+  }
+  doc_.TypeAcq = suivi_.typeAcq;
+  doc_.TickDebut = 0;
+  enCours_ = true;
+  if (tache_.joinable()) tache_.join();
+  tache_ = std::thread([this] {
+    FncTacheAcq(doc_, obs_, requetes_, resultat_, this, suivi_);
+    enCours_ = false;
+  });
+  return true;
+}
+
+void CControleurAcquisition::Attend() {
+  if (tache_.joinable()) tache_.join();
+}
+
+bool CControleurAcquisition::EnTete(vandrel::ENTETE_FICHIER& h) {
+  std::shared_ptr<CVandrel> moteur;
+  {
+    std::lock_guard lock(moteurMutex_);
+    moteur = moteur_;
+  }
+  uint8_t octets[vandrel::kTailleEntete];
+  if (!moteur || moteur->get_header_file(octets, sizeof octets) == 0) return false;
+  h = vandrel::lire_entete(octets);
+  return true;
+}
+
+void CControleurAcquisition::StopAcquisition() {
+  std::shared_ptr<CVandrel> moteur;
+  {
+    std::lock_guard lock(moteurMutex_);
+    moteur = moteur_;
+  }
+  if (!moteur) return;
+  const unsigned long rc = moteur->stop_acquisition();
+  if (rc != 0) AfficheErreur(rc);
+}
+
+void CControleurAcquisition::Libere() {
+  std::shared_ptr<CVandrel> moteur;
+  {
+    std::lock_guard lock(moteurMutex_);
+    moteur.swap(moteur_);
+  }
+  if (!moteur) return;
+  unsigned long rc = moteur->stop_acquisition();
+  if (rc != 0) AfficheErreur(rc);
+  rc = moteur->disconnect();
+  if (rc != 0) AfficheErreur(rc);
+}
+
+}  // namespace brv
