@@ -114,7 +114,7 @@ TEST_F(LiveAcquisition, UserStopAndStandbyEndTheCaptureWithTheirTexts) {
     doc_.Config.postTrig.ullTaille = 100;
     doc_.Config.postTrig.ucUnite = UNITE_GO;
     ASSERT_TRUE(ctl_.Demarre(false));
-    for (int i = 0; i < 400 && doc_.Resultats.ullNbTramesAcquises < 10000; ++i) std::this_thread::sleep_for(5ms);
+    for (int i = 0; i < 400 && card_->frames_sent() < 20000; ++i) std::this_thread::sleep_for(5ms);
     ctl_.Demande(req);
     ctl_.Attend();
     EXPECT_FALSE(ctl_.MoteurPresent());
