@@ -117,7 +117,7 @@ void BM_EngineFreeRun(benchmark::State& state) {
                  (cap > 0 ? " capped" : " uncapped"));
 }
 BENCHMARK(BM_EngineFreeRun)
-    ->ArgsProduct({{0, 1}, {0, 1}, {0, 200000}})
+    ->ArgsProduct({{0, 1}, {0, 1}, {0, 200000, 1000000}})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

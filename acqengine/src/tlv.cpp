@@ -71,9 +71,14 @@ void CTLVNode::dump(std::ostream& out) const {
 }
 
 void CTLVNode::to_bytes(std::vector<uint8_t>& out) const {
-  // The length field is rewritten from the children, which serialise to the same bytes.
   ecrire_entete(out);
+  const size_t debut = out.size();
   for (const auto& c : m_children) c->to_bytes(out);
+  // A value that was not a whole sequence of items goes out as it came, so the length holds.
+  if (out.size() - debut != m_value.size()) {
+    out.resize(debut);
+    out.insert(out.end(), m_value.begin(), m_value.end());
+  }
 }
 
 std::vector<std::shared_ptr<CTLVComponent>> parse_items(std::span<const uint8_t> bytes) {

@@ -53,17 +53,17 @@ bool WaitableTimer::set(int64_t due_time, std::chrono::milliseconds period) {
   }
   // A zero it_value disarms a timerfd: a due time already passed fires at the next nanosecond.
   const int64_t ns = relative > 0 ? relative * 100 : 1;
-  itimerspec spec{};
-  spec.it_value.tv_sec = ns / 1000000000;
-  spec.it_value.tv_nsec = ns % 1000000000;
-  spec.it_interval.tv_sec = period.count() / 1000;
-  spec.it_interval.tv_nsec = (period.count() % 1000) * 1000000;
-  return ::timerfd_settime(fd(), 0, &spec, nullptr) == 0;
+  itimerspec reglage{};
+  reglage.it_value.tv_sec = ns / 1000000000;
+  reglage.it_value.tv_nsec = ns % 1000000000;
+  reglage.it_interval.tv_sec = period.count() / 1000;
+  reglage.it_interval.tv_nsec = (period.count() % 1000) * 1000000;
+  return ::timerfd_settime(fd(), 0, &reglage, nullptr) == 0;
 }
 
 void WaitableTimer::cancel() {
-  itimerspec spec{};
-  ::timerfd_settime(fd(), 0, &spec, nullptr);
+  itimerspec reglage{};
+  ::timerfd_settime(fd(), 0, &reglage, nullptr);
 }
 
 void WaitableTimer::reset() {

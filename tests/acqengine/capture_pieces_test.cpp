@@ -83,6 +83,13 @@ TEST(EngineTlv, FipNodeTakesItsFieldsAndSerialisesBackToTheSameBytes) {
   EXPECT_NE(dump.str().find(" 0x03 0x12 0x34 0xAB 0xCD"), std::string::npos);
 }
 
+TEST(EngineTlv, AConstructedItemWhoseValueIsNotASequenceSerialisesAsItCame) {
+  const Bytes item{0x53, 0x01, 0x00};
+  Bytes back;
+  CTLVNode(item).to_bytes(back);
+  EXPECT_EQ(back, item);
+}
+
 TEST(EngineTlv, ChildrenWithUnexpectedLengthsAreIgnored) {
   // A gap on five bytes and a status on one byte are not taken.
   Bytes v{0x30, 5, 1, 2, 3, 4, 5, 0x20, 1, 0xFF, 0x31, 2, 0, 9};
