@@ -1,6 +1,7 @@
 // The card thread: event frames in, word records out into the two acquisition buffers.
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -135,7 +136,7 @@ void CVandrel::thread_fip_loop() {
 
 bool CVandrel::append_words(const uint16_t* mots, size_t nb) {
   VandrelState& s = *pldi;
-  std::lock_guard lock(s.mutex_buffers);
+  std::unique_lock lock(s.mutex_buffers);
   // The file thread has ended the acquisition: nothing more is taken.
   if (etat_final(etat())) return false;
   if (s.debordement) {
@@ -166,6 +167,12 @@ bool CVandrel::append_words(const uint16_t* mots, size_t nb) {
   size_t reste = nb * 2;
   while (reste > 0) {
     BufferAcq& b = s.buffers[s.actif];
+    // A burst (the queue of the link after a stall) gets a moment for the file thread to take
+    // the buffer; a file thread that stays behind still ends the acquisition.
+    if (b.plein) {
+      s.buffer_libere.wait_for(lock, std::chrono::milliseconds(kAttenteBufferMs),
+                               [&] { return !b.plein || s.fin_tache_carte.load(); });
+    }
     if (b.plein) {
       s.debordement = true;
       set_etat(ERR_BUFFERS);

@@ -31,6 +31,7 @@ inline constexpr int64_t kEcheanceTrafic = -50000000;
 inline constexpr uint64_t kIntervalleFlush = 50000000;
 inline constexpr uint8_t kPremieresDonnees = 255;
 inline constexpr uint32_t kTimeoutEvenementMs = 100;
+inline constexpr uint32_t kAttenteBufferMs = 100;
 
 // An acquisition buffer of 16-bit words, one byte in the low 8 bits of each.
 struct BufferAcq {
@@ -138,6 +139,7 @@ struct VandrelState {
   brv::platform::WaitableTimer evtTimerIsTrafic{"evtTimerIsTrafic"};
 
   std::mutex mutex_buffers;
+  std::condition_variable buffer_libere;  // the file thread took a full buffer
   std::mutex mutex_requetes;  // one card request at a time from any thread
   std::thread tache_carte;
   std::thread tache_fichier;

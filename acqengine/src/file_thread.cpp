@@ -146,6 +146,7 @@ bool CVandrel::gather(bool actif_aussi) {
   } catch (const std::bad_alloc&) {
     return false;
   }
+  s.buffer_libere.notify_all();
   return true;
 }
 
