@@ -2,7 +2,6 @@
 PRESET ?= release
 BUILD_DIR := build/$(PRESET)
 CLI := $(BUILD_DIR)/app/cli/brenvale-cli
-SAMPLE := $(BUILD_DIR)/sample.dat
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 # CI builds treat warnings as errors.
@@ -23,11 +22,11 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# No GUI yet: a short capture from the simulated card, then its analysis.
 run: build
-	@$(CLI) synth -o $(SAMPLE) --frames 20000 --layout circular --seed 7
-	@$(CLI) info $(SAMPLE)
-	@$(CLI) frames $(SAMPLE) --count 40
-	@$(CLI) stats $(SAMPLE)
+	@$(CLI) capture --simulate=demo --duration 5s -o $(CURDIR)/$(BUILD_DIR)/run.dat --policy overwrite
+	@$(CLI) frames $(BUILD_DIR)/run.dat --count 40
+	@$(CLI) stats $(BUILD_DIR)/run.dat
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 900 --no-tests=error

@@ -94,6 +94,13 @@ void CVandrel::thread_file_loop() {
       s.evtTimer.cancel();
       s.evtTimer.reset();
     }
+    // Buffer switches come first in the wait and may win it every time: the end of the duration
+    // is looked at in every cycle so that it is never missed.
+    if (fin == 0 && !arret && s.bArretSurTimer && !s.duree_ecoulee && objet != OBJ_TIMER &&
+        brv::platform::wait_any({&s.evtTimer}, 0) == 0) {
+      s.duree_ecoulee = true;
+      s.evtTimer.cancel();
+    }
 
     // Every end drains what the card delivered before it; only a file error loses records.
     const bool final = fin != 0 || arret || s.duree_ecoulee;

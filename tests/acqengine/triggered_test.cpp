@@ -163,3 +163,48 @@ TEST(PaddingFilter, PaddingFramesAreDroppedAndTheNextRecordIsMarked) {
 
 }  // namespace
 }  // namespace brv::test
+
+namespace brv::test {
+namespace {
+
+TEST(TriggeredCaptureEnds, TheDurationCountsFromTheTrigger) {
+  EngineSession s(fast_scenario("ENGTRIGD"));
+  ASSERT_EQ(s.connect_result, 0u);
+  auto p = s.free_run(1ull << 32);
+  p.ini.enTypeAcq = SYN_SIMPLE;
+  p.ini.llDureeZonePostTrig = -3000000;  // 0.3 s
+  p.ini.ucNbTramesSynchro = 1;
+  p.champs[0] = {identifier_is(0x9080)};
+  ASSERT_EQ(s.start(p), 0u);
+  ASSERT_TRUE(s.wait_final());
+  EXPECT_EQ(s.state(), FIN_NORMALE);
+  ASSERT_EQ(s.engine.stop_acquisition(), 0u);
+  const ReadBack r = read_capture(s.path);
+  ASSERT_TRUE(r.clean) << r.problem;
+  ASSERT_GT(r.records.size(), 1000u);
+  EXPECT_EQ(r.records[0].date, 0u);
+}
+
+TEST(TriggeredCaptureEnds, SilenceBeforeTheTriggerWaitsForTrafficThenForTheTriggerAgain) {
+  simcard::Scenario sc = *simcard::preset("clean");
+  sc.serial = "ENGTRIGW";
+  sc.interruption_ms = 1500;
+  sc.faults[simcard::Fault::Interruption].at = {3000};
+  EngineSession s(sc);
+  ASSERT_EQ(s.connect_result, 0u);
+  s.engine.reglages().lgp_buffer_acq = 1;
+  s.engine.reglages().echeance_trafic = -3000000;  // 0.3 s
+  auto p = s.free_run(1ull << 32);
+  p.ini.enTypeAcq = SYN_SIMPLE;
+  p.ini.ucNbTramesSynchro = 1;
+  p.champs[0] = {identifier_is(0xFFFF)};  // never on this bus
+  ASSERT_EQ(s.start(p), 0u);
+  ASSERT_TRUE(s.wait_for([](const ENTETE_FICHIER& h) { return h.enEtatAcq == ATTENTE_SYN; }));
+  ASSERT_TRUE(s.wait_for([](const ENTETE_FICHIER& h) { return h.enEtatAcq == ATTENTE_RETRAFIC; }));
+  ASSERT_TRUE(s.wait_for([](const ENTETE_FICHIER& h) { return h.enEtatAcq == ATTENTE_SYN; }));
+  ASSERT_EQ(s.engine.stop_acquisition(), 0u);
+  EXPECT_TRUE(read_capture(s.path).records.empty());
+}
+
+}  // namespace
+}  // namespace brv::test

@@ -89,12 +89,12 @@ bool CControleurAcquisition::Demarre(bool declenche) {
   suivi_.octetsAttendus = doc_.Config.postTrig.bTailleChoisie ? doc_.Config.postTrig.taille_octets() : 0;
   suivi_.dureeMs = rempli.dureePostTrigMs;
 
-  differeMs_ = DelaiDiffere(doc_.Config);
   {
     std::lock_guard lock(differeMutex_);
     differeAnnule_ = false;
+    differeMs_ = DelaiDiffere(doc_.Config);
   }
-  if (differeMs_ != 0) {
+  if (differeMs_.load() != 0) {
     obs_.Etat(PROG_ATTENTE_DIFFERE);
     return true;
   }
@@ -102,24 +102,25 @@ bool CControleurAcquisition::Demarre(bool declenche) {
 }
 
 bool CControleurAcquisition::AttendDiffere() {
-  if (differeMs_ == 0) return MoteurPresent();
+  if (differeMs_.load() == 0) return MoteurPresent();
   {
     std::unique_lock lock(differeMutex_);
-    differeCv_.wait_for(lock, std::chrono::milliseconds(differeMs_), [&] { return differeAnnule_; });
+    differeCv_.wait_for(lock, std::chrono::milliseconds(differeMs_.load()), [&] { return differeAnnule_; });
+    // Decided under the lock: a cancel either came before (no start) or finds nothing to cancel.
     if (differeAnnule_) return false;
+    differeMs_ = 0;
   }
-  differeMs_ = 0;
   return DemarreAcqFin();
 }
 
 void CControleurAcquisition::AnnuleDiffere() {
-  if (differeMs_ == 0) return;
   {
     std::lock_guard lock(differeMutex_);
+    if (differeMs_.load() == 0) return;
     differeAnnule_ = true;
+    differeMs_ = 0;
   }
   differeCv_.notify_all();
-  differeMs_ = 0;
   Libere();
   doc_.AcqFilePath.clear();
 }

@@ -347,6 +347,13 @@ void TacheLecture::Execute(ResultatTache& resultat) {
       if (!Lit()) break;
       // The final phase drains the file once; a re-calculation is a final phase from the start.
       if (etaitFinal) break;
+      // A live capture refreshes its views once a second however few frames came.
+      if (Horloge::now() - dernierRafraichissement_ >= std::chrono::seconds(1)) {
+        dernierRafraichissement_ = Horloge::now();
+        obs_.Progression(lus_, total_);
+        obs_.NbLignes(doc_.Resultats.ulNbTramesAffichables);
+        obs_.Rafraichit();
+      }
       if (!final_) {
         for (uint32_t attente = 0; attente < suivi_.attenteMs && requetes_.Vide(); attente += 10) {
           std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -38,8 +38,8 @@ class CControleurAcquisition : private ISuiviAcquisition {
   // The Free run (false) or Triggered (true) command. False when the procedure stopped (the
   // reason was shown). When it returns true with DiffereEnAttente(), the start waits for its delay.
   bool Demarre(bool declenche);
-  bool DiffereEnAttente() const { return differeMs_ != 0; }
-  uint64_t DelaiDiffereMs() const { return differeMs_; }
+  bool DiffereEnAttente() const { return differeMs_.load() != 0; }
+  uint64_t DelaiDiffereMs() const { return differeMs_.load(); }
   // Waits for the deferred start's delay, then starts; false when it was cancelled or failed.
   bool AttendDiffere();
   // Cancels a deferred start (from any thread): the engine is released, the path emptied.
@@ -70,7 +70,7 @@ class CControleurAcquisition : private ISuiviAcquisition {
   std::shared_ptr<CVandrel> moteur_;
   std::vector<uint8_t> bloc_;
   ParametresSuivi suivi_;
-  uint64_t differeMs_ = 0;
+  std::atomic<uint64_t> differeMs_{0};
   std::mutex differeMutex_;
   std::condition_variable differeCv_;
   bool differeAnnule_ = false;
