@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include <brv_platform/thread_priority.h>
 #include <brv_platform/trace.h>
@@ -106,6 +107,8 @@ void CVandrel::thread_fip_loop() {
     if (!is_open()) {
       trace("thread_fip_loop : carte fermée\n");
       s.carte_perdue = true;
+      // The link hands over what it received before the card left, then stops.
+      for (int i = 0; i < 100 && !is_stopped(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
       break;
     }
     wait_for_event();

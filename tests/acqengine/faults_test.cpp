@@ -144,7 +144,7 @@ TEST(EngineFaults, AnUnpluggedCardEndsTheCaptureAndStopLeavesAReadableFile) {
   // The frames that reached the host before the card left are in the file, in order; bytes still
   // in flight when it left are gone with it.
   EXPECT_LE(r.records.size(), s.card->frames_sent());
-  EXPECT_GT(r.records.size(), 15000u);
+  EXPECT_GT(r.records.size(), 1000u);
   const auto truth = s.delivered();
   for (size_t i = 0; i < r.records.size(); ++i) ASSERT_EQ(r.records[i].bytes, truth[i].bytes) << i;
 }
