@@ -113,16 +113,17 @@ bool CControleurAcquisition::AttendDiffere() {
   return DemarreAcqFin();
 }
 
-void CControleurAcquisition::AnnuleDiffere() {
+bool CControleurAcquisition::AnnuleDiffere() {
   {
     std::lock_guard lock(differeMutex_);
-    if (differeMs_.load() == 0) return;
+    if (differeMs_.load() == 0) return false;
     differeAnnule_ = true;
     differeMs_ = 0;
   }
   differeCv_.notify_all();
   Libere();
   doc_.AcqFilePath.clear();
+  return true;
 }
 
 bool CControleurAcquisition::DemarreAcqFin() {

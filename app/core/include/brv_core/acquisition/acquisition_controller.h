@@ -42,8 +42,9 @@ class CControleurAcquisition : private ISuiviAcquisition {
   uint64_t DelaiDiffereMs() const { return differeMs_.load(); }
   // Waits for the deferred start's delay, then starts; false when it was cancelled or failed.
   bool AttendDiffere();
-  // Cancels a deferred start (from any thread): the engine is released, the path emptied.
-  void AnnuleDiffere();
+  // Cancels a deferred start (from any thread): the engine is released, the path emptied. False
+  // when there was nothing to cancel (no deferral, or its start has begun).
+  bool AnnuleDiffere();
 
   // Starts the engine with the filled block and the monitor task.
   bool DemarreAcqFin();
