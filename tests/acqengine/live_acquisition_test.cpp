@@ -227,3 +227,27 @@ TEST_F(LiveAcquisition, ACircularCaptureWithADurationIsReadOnceTheEngineEnds) {
 
 }  // namespace
 }  // namespace brv::test
+
+namespace brv::test {
+namespace {
+
+TEST_F(LiveAcquisition, AFileThatDisappearsEndsWithTheFileErrorBox) {
+  prepare(fast_scenario("LIVE0008"));
+  doc_.Config.postTrig.ucUnite = UNITE_GO;
+  ASSERT_TRUE(ctl_.Demarre(false));
+  // Once data is on disk, the file goes away under the engine: its next write cannot open it.
+  for (int i = 0; i < 400 && std::filesystem::file_size(doc_.AcqFilePath) < 200000; ++i) {
+    std::this_thread::sleep_for(5ms);
+  }
+  std::filesystem::remove(doc_.AcqFilePath);
+  ctl_.Attend();
+  EXPECT_TRUE(journal_.a_ligne("Acquisition aborted because of driver error (error accessing the acquisition file)."));
+  // The stop cannot rewrite the header either: its error comes first, then the state's box.
+  std::lock_guard l(journal_.m);
+  ASSERT_EQ(journal_.boites.size(), 2u);
+  EXPECT_EQ(journal_.boites[0].rfind("Vandrel - Impossible d'ouvrir le fichier.", 0), 0u) << journal_.boites[0];
+  EXPECT_EQ(journal_.boites[1], "Driver error during acquisition\n(error accessing the acquisition file).");
+}
+
+}  // namespace
+}  // namespace brv::test
