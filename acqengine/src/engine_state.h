@@ -123,6 +123,7 @@ struct VandrelState {
   uint64_t ullTailleSousBlocTournant = 0;
   uint64_t ullTaillePreTrig = 0;
   uint64_t octets_ecrits = 0;
+  std::atomic<uint64_t> octets_total{0};  // into the data zone since the start, wraps included
   uint32_t ulNbWriteSyn = 0;
 
   std::atomic<uint8_t> ucEtatRessource{0};

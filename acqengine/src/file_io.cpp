@@ -89,6 +89,7 @@ bool CVandrel::write_file(const uint8_t* buffer, uint32_t size) {
     }
   }
   s.octets_ecrits += size;
+  s.octets_total += size;
   {
     std::lock_guard lock(s.mutex_entete);
     s.stEnteteF.ullLgZonePostTrig += size;
@@ -147,6 +148,7 @@ bool CVandrel::write_file_tournant(const uint8_t* buffer, uint32_t size, uint64_
       if (!ecrit_tout(fd, buffer + avant, reste, static_cast<int64_t>(debut))) return echec(8);
       w = debut + reste;
     }
+    s.octets_total += size;
     // A write that ends exactly at the zone end leaves the last byte there, not before the zone.
     h.ullPosTournantFin = (w == debut ? fin : w) - 1;
     h.ullPosTournantDebut = pos_fichier_sous_bloc[(*index_fichier + 1) % s.ulNbBlocFTournant];

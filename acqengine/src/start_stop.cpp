@@ -168,6 +168,7 @@ unsigned long CVandrel::start_sequence(const uint8_t* params, unsigned long leng
   s.ucEtatRessource = 3;
   s.bSynOk = false;
   s.octets_ecrits = 0;
+  s.octets_total = 0;
   s.ulNbWriteSyn = 0;
   s.lgpBufferAcq = m_reglages_test.lgp_buffer_acq ? m_reglages_test.lgp_buffer_acq : lgp_de_vitesse(vitesse);
   s.mulBufferSave = kMulBufferSave;

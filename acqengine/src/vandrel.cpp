@@ -36,6 +36,8 @@ unsigned long CVandrel::get_header_file(void* buffer, unsigned long length) {
 
 uint8_t CVandrel::ucEtatRessource() const { return pldi->ucEtatRessource.load(); }
 
+uint64_t CVandrel::bytes_written() const { return pldi->octets_total.load(); }
+
 void CVandrel::set_etat(uint32_t e) {
   std::lock_guard lock(pldi->mutex_entete);
   if (etat_final(pldi->stEnteteF.enEtatAcq)) return;

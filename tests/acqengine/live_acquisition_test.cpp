@@ -32,6 +32,15 @@ struct Journal : IObservateurTache, IRapportDocument {
     boites.emplace_back(t);
   }
   void BoiteMessage(std::string_view t, IconeMessage) override { BoiteErreur(t); }
+  // A task held up in its refresh, once: a monitor slower than the engine.
+  void Progression(uint64_t, uint64_t) override {
+    if (lenteur.count() != 0 && !lent) {
+      lent = true;
+      std::this_thread::sleep_for(lenteur);
+    }
+  }
+  std::chrono::milliseconds lenteur{0};
+  bool lent = false;
   bool QuestionOuiNon(std::string_view) override { return true; }
   bool a_ligne(const std::string& t) {
     std::lock_guard l(m);
@@ -247,6 +256,47 @@ TEST_F(LiveAcquisition, AFileThatDisappearsEndsWithTheFileErrorBox) {
   ASSERT_EQ(journal_.boites.size(), 2u);
   EXPECT_EQ(journal_.boites[0].rfind("Vandrel - Impossible d'ouvrir le fichier.", 0), 0u) << journal_.boites[0];
   EXPECT_EQ(journal_.boites[1], "Driver error during acquisition\n(error accessing the acquisition file).");
+}
+
+}  // namespace
+}  // namespace brv::test
+
+namespace brv::test {
+namespace {
+
+TEST_F(LiveAcquisition, AWrappedRingIsFollowedLiveAndCountedAsItEnds) {
+  simcard::Scenario sc = fast_scenario("LIVE0009");
+  sc.max_fps = 400000;
+  prepare(sc);
+  doc_.Config.postTrig.bContinue = 1;
+  doc_.Config.postTrig.ullTaille = 10;
+  doc_.Config.postTrig.ucUnite = UNITE_MO;
+  doc_.Config.postTrig.bDureeChoisie = 1;
+  doc_.Config.postTrig.duree.secondes = 4;
+  ASSERT_TRUE(ctl_.Demarre(false));
+  ctl_.Attend();
+  EXPECT_TRUE(journal_.a_ligne("The acquisition ended normally.")) << (journal_.lignes.empty() ? "" : journal_.lignes.back());
+  const ReadBack r = read_capture(doc_.AcqFilePath);
+  ASSERT_TRUE(r.clean) << r.problem;
+  // What the ring holds at the end, as a re-calculation would count it.
+  EXPECT_EQ(doc_.Resultats.ullNbTramesAcquises, r.records.size());
+  EXPECT_LT(r.records.size(), card_->frames_sent());
+}
+
+TEST_F(LiveAcquisition, AMonitorOvertakenByTheRingEndsAsNotFastEnough) {
+  simcard::Scenario sc = fast_scenario("LIVE0010");
+  sc.max_fps = 400000;
+  prepare(sc);
+  doc_.Config.postTrig.bContinue = 1;
+  doc_.Config.postTrig.ullTaille = 10;
+  doc_.Config.postTrig.ucUnite = UNITE_MO;
+  journal_.lenteur = std::chrono::milliseconds(6000);
+  ASSERT_TRUE(ctl_.Demarre(false));
+  ctl_.Attend();
+  EXPECT_TRUE(journal_.a_ligne("Acquisition aborted because of application not fast enough."));
+  EXPECT_EQ(doc_.Resultats.EndReason, FIN_TROP_LENT);
+  EXPECT_FALSE(ctl_.MoteurPresent());
+  EXPECT_TRUE(read_capture(doc_.AcqFilePath).clean);
 }
 
 }  // namespace

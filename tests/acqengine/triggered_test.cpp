@@ -48,7 +48,10 @@ class TriggeredCapture : public ::testing::TestWithParam<bool> {};
 
 TEST_P(TriggeredCapture, TheTriggerFrameOpensTheFileWithDateAndStatusZero) {
   const bool circular = GetParam();
-  EngineSession s(fast_scenario(circular ? "ENGTRIGC" : "ENGTRIGL"));
+  simcard::Scenario sc = fast_scenario(circular ? "ENGTRIGC" : "ENGTRIGL");
+  // The ring is stopped by the user: every frame sent until then must have been kept.
+  if (circular) sc.max_fps = 50000;
+  EngineSession s(sc);
   ASSERT_EQ(s.connect_result, 0u);
   // The trigger: the padding identifier's ID_DAT after any ID_DAT.
   auto p = s.free_run(circular ? 3 * 3 * 30 * 4096 : 120000, circular);
@@ -60,6 +63,7 @@ TEST_P(TriggeredCapture, TheTriggerFrameOpensTheFileWithDateAndStatusZero) {
   ASSERT_EQ(s.start(p), 0u);
   if (circular) {
     ASSERT_TRUE(s.wait_for([&](const ENTETE_FICHIER&) { return s.card->frames_sent() > 60000; }));
+    ASSERT_EQ(s.state(), ACQ_EN_COURS);
   } else {
     ASSERT_TRUE(s.wait_final());
     EXPECT_EQ(s.state(), FIN_NORMALE);

@@ -60,6 +60,9 @@ class CVandrel : public CKestrin {
   unsigned long get_header_file(void* buffer, unsigned long length);
   // How far the last start got (0 to 6).
   uint8_t ucEtatRessource() const;
+  // Bytes written into the data zone since the start, every lap of a circular zone counted: what a
+  // reader following the ring compares with what it has read.
+  uint64_t bytes_written() const;
 
  protected:
   void stop_fifo_service();

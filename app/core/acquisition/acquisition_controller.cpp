@@ -88,6 +88,7 @@ bool CControleurAcquisition::Demarre(bool declenche) {
   suivi_.continu = rempli.parametres.ini.bAcqContinue != 0;
   suivi_.octetsAttendus = doc_.Config.postTrig.bTailleChoisie ? doc_.Config.postTrig.taille_octets() : 0;
   suivi_.dureeMs = rempli.dureePostTrigMs;
+  suivi_.tailleAnneau = rempli.parametres.ini.ullLgZonePostTrig;
 
   {
     std::lock_guard lock(differeMutex_);
@@ -186,6 +187,15 @@ bool CControleurAcquisition::EnTete(vandrel::ENTETE_FICHIER& h) {
   if (!moteur || moteur->get_header_file(octets, sizeof octets) == 0) return false;
   h = vandrel::lire_entete(octets);
   return true;
+}
+
+uint64_t CControleurAcquisition::OctetsEcrits() {
+  std::shared_ptr<CVandrel> moteur;
+  {
+    std::lock_guard lock(moteurMutex_);
+    moteur = moteur_;
+  }
+  return moteur ? moteur->bytes_written() : 0;
 }
 
 void CControleurAcquisition::StopAcquisition() {

@@ -148,6 +148,9 @@ class TacheLecture {
   Suite SuitMoteur();
   // Reads what the file holds beyond the last record read; false when the run must end.
   bool Lit();
+  // anneau: a live ring's pass, whose invalid end the caller judges.
+  bool LitEnregistrements(bool anneau);
+  void InvalideFin();
   void FinMoteur(uint32_t etat);
   void EcritPartieA();
   CMoniteur& Moniteur() {
@@ -174,6 +177,12 @@ class TacheLecture {
   Horloge::time_point debut_ = Horloge::now();
   bool debutPris_ = false;
   Horloge::time_point dernierRafraichissement_ = Horloge::now();
+  // Circular file followed live: the read position in the ring and the bytes each side has seen.
+  Suite SuitAnneau(const vandrel::ENTETE_FICHIER& h, uint64_t ecrits);
+  bool anneauVu_ = false;
+  bool anneauVide_ = true;
+  uint64_t lectureAnneau_ = 0;
+  uint64_t lusAnneau_ = 0;
 };
 
 TacheLecture::Suite TacheLecture::Requetes() {
@@ -213,6 +222,14 @@ void TacheLecture::FinMoteur(uint32_t etat) {
   // A user stop was reported when it was asked.
   if (etat != vandrel::ARRET_UTILISATEUR && !texte.empty()) obs_.LigneInformation(texte);
   final_ = true;
+  // A ring read live counted frames it has since overwritten: what it holds now is counted again,
+  // as a re-calculation of the file would.
+  if (suivi_.continu) {
+    doc_.ResetResults(false);
+    moniteur_.reset();
+    suivant_ = RecordPos{};
+    lus_ = total_ = 0;
+  }
   // The stop rewrote the header on disk: the final zones come from there.
   if (fichier_.open(doc_.AcqFilePath) == AcqOpenStatus::Ok) {
     doc_.Entete = fichier_.header();
@@ -223,6 +240,8 @@ void TacheLecture::FinMoteur(uint32_t etat) {
 
 TacheLecture::Suite TacheLecture::SuitMoteur() {
   vandrel::ENTETE_FICHIER h;
+  // The count first: it never runs ahead of the header read after it.
+  const uint64_t ecrits = live_->OctetsEcrits();
   if (!live_->EnTete(h)) {
     obs_.BoiteErreur("Error getting information about the acquisition.");
     obs_.LigneInformation("Acquisition aborted because of error getting information from driver.");
@@ -262,8 +281,7 @@ TacheLecture::Suite TacheLecture::SuitMoteur() {
     pourcentPoste_ = pourcent;
     obs_.Pourcentage(pourcent);
   }
-  // A ring is overwritten as it is written: it is read once the engine has ended.
-  if (suivi_.continu) return Suite::Continue;
+  if (suivi_.continu) return SuitAnneau(h, ecrits);
   // Frames are counted once the bus speed and framing of the first data are known.
   if (h.enEtatAcq == vandrel::ATTENTE_TRAFIC || (suivi_.typeAcq != vandrel::SANS_SYN && h.enEtatAcq == vandrel::ATTENTE_SYN)) {
     return Suite::Continue;
@@ -278,8 +296,84 @@ TacheLecture::Suite TacheLecture::SuitMoteur() {
   return Suite::Continue;
 }
 
+TacheLecture::Suite TacheLecture::SuitAnneau(const vandrel::ENTETE_FICHIER& h, uint64_t ecrits) {
+  anneauVide_ = true;
+  const uint64_t sb = h.ulLgBlocTournant;
+  if (sb == 0 || h.ullLgZonePostTrig == 0) return Suite::Continue;
+  const uint64_t debut = h.ullPosZonePostTrig;
+  const uint64_t taille = suivi_.tailleAnneau / sb * sb;
+  if (taille == 0) return Suite::Continue;
+  if (!anneauVu_) {
+    anneauVu_ = true;
+    lectureAnneau_ = debut;
+  }
+  // The engine has written over records not read yet.
+  if (ecrits > lusAnneau_ && ecrits - lusAnneau_ > taille) {
+    obs_.LigneInformation("Acquisition aborted because of application not fast enough.");
+    doc_.Resultats.EndReason = FIN_TROP_LENT;
+    return Suite::Fin;
+  }
+  uint64_t ecriture = h.ullPosTournantFin + 1;
+  if (ecriture >= debut + taille) ecriture = debut;
+  if (ecriture == lectureAnneau_) return Suite::Continue;
+  // The unread part of the ring, from the read position to the engine's last record.
+  vandrel::ENTETE_FICHIER vue = h;
+  vue.ullLgZonePostTrig = taille;
+  vue.ullPosTournantDebut = lectureAnneau_;
+  vue.ullPosTournantFin = (ecriture == debut ? debut + taille : ecriture) - 1;
+  doc_.Entete = h;
+  doc_.Capture = capture_description(h);
+  if (fichier_.follow(vue) != AcqOpenStatus::Ok) {
+    obs_.LigneInformation("Acquisition aborted because of error accessing the acquisition file.");
+    doc_.Resultats.EndReason = FIN_ERREUR_FICHIER;
+    return Suite::Fin;
+  }
+  anneauVide_ = false;
+  suivant_ = RecordPos{};
+  return Suite::Continue;
+}
+
 bool TacheLecture::Lit() {
   if (fichier_.zones().empty()) return true;
+  // A ring followed live: only its unread part, and the read position moves on with it.
+  if (suivi_.continu && !final_) {
+    if (anneauVide_) return true;
+    anneauVide_ = true;
+    const uint64_t taille = suivi_.tailleAnneau / doc_.Entete.ulLgBlocTournant * doc_.Entete.ulLgBlocTournant;
+    const uint64_t lusAvant = lusAnneau_;
+    const uint64_t avant = lus_;
+    const bool ok = LitEnregistrements(true);
+    const uint64_t lus = lus_ - avant;
+    // The engine went round the ring onto what this pass was reading.
+    const uint64_t ecrits = live_->OctetsEcrits();
+    if (ecrits > lusAvant && ecrits - lusAvant > taille) {
+      obs_.LigneInformation("Acquisition aborted because of application not fast enough.");
+      doc_.Resultats.EndReason = FIN_TROP_LENT;
+      return false;
+    }
+    if (!ok) {
+      InvalideFin();
+      return false;
+    }
+    lusAnneau_ += lus;
+    const uint64_t debut = doc_.Entete.ullPosZonePostTrig;
+    lectureAnneau_ = debut + (lectureAnneau_ - debut + lus) % taille;
+    return true;
+  }
+  return LitEnregistrements(false);
+}
+
+void TacheLecture::InvalideFin() {
+  if (live_) {
+    obs_.LigneInformation("Acquisition aborted because of invalid end of file error.");
+    doc_.Resultats.EndReason = FIN_FIN_FICHIER_INVALIDE;
+  } else {
+    obs_.LigneInformation("Re-calculation aborted because of invalid end of file error.");
+    doc_.Resultats.RecalcEndReason = RECALCUL_FIN_FICHIER_INVALIDE;
+  }
+}
+
+bool TacheLecture::LitEnregistrements(bool anneau) {
   CMoniteur& moniteur = Moniteur();
   RecordCursor curseur(fichier_);
   curseur.seek(suivant_);
@@ -301,13 +395,8 @@ bool TacheLecture::Lit() {
   }
   if (st == WalkStatus::Invalid) {
     platform::trace("DEBUG BRV: FncTacheAcq - " + curseur.invalid_message());
-    if (live_) {
-      obs_.LigneInformation("Acquisition aborted because of invalid end of file error.");
-      doc_.Resultats.EndReason = FIN_FIN_FICHIER_INVALIDE;
-    } else {
-      obs_.LigneInformation("Re-calculation aborted because of invalid end of file error.");
-      doc_.Resultats.RecalcEndReason = RECALCUL_FIN_FICHIER_INVALIDE;
-    }
+    // A ring followed live decides first whether the engine overwrote what was being read.
+    if (!anneau) InvalideFin();
     return false;
   }
   return true;

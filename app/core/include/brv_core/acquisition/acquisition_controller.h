@@ -60,6 +60,7 @@ class CControleurAcquisition : private ISuiviAcquisition {
 
  private:
   bool EnTete(vandrel::ENTETE_FICHIER& h) override;
+  uint64_t OctetsEcrits() override;
   void StopAcquisition() override;
   void Libere() override;
   void AfficheErreur(unsigned long code);

@@ -13,6 +13,8 @@ class ISuiviAcquisition {
   virtual ~ISuiviAcquisition() = default;
   // The header the engine keeps current; false when it cannot be had.
   virtual bool EnTete(vandrel::ENTETE_FICHIER& h) = 0;
+  // Bytes the engine has written into the data zone since the start, every lap of a ring counted.
+  virtual uint64_t OctetsEcrits() { return 0; }
   // Stops the engine (the user's stop): it then reports its final state.
   virtual void StopAcquisition() = 0;
   // Stops, disconnects and releases the engine; harmless when already done.
@@ -25,6 +27,7 @@ struct ParametresSuivi {
   bool continu = false;        // circular file
   uint64_t octetsAttendus = 0; // size limit in bytes, 0 when none
   uint64_t dureeMs = 0;        // duration limit, 0 when none
+  uint64_t tailleAnneau = 0;   // circular file: the zone size asked of the engine
   uint32_t attenteMs = 250;    // wait of an idle pass
 };
 
