@@ -81,6 +81,26 @@ inline ReadBack read_capture(const std::string& path) {
   return r;
 }
 
+// Conditions the tests trigger on: the control byte, and the whole 16-bit identifier of an
+// ID_DAT frame (bytes 1 and 2).
+inline vandrel::struct_CHAMP_BIT_SYNCHRO control_is(uint8_t v) {
+  vandrel::struct_CHAMP_BIT_SYNCHRO c{};
+  c.ucLgValBit = 8;
+  c.enLgInterpretationVal = vandrel::LG_8;
+  c.enOperation = vandrel::OP_EQUAL;
+  c.ullValeur = v;
+  return c;
+}
+inline vandrel::struct_CHAMP_BIT_SYNCHRO identifier_is(uint16_t id) {
+  vandrel::struct_CHAMP_BIT_SYNCHRO c{};
+  c.usPosValBit = 8;
+  c.ucLgValBit = 16;
+  c.enLgInterpretationVal = vandrel::LG_16;
+  c.enOperation = vandrel::OP_EQUAL;
+  c.ullValeur = id;
+  return c;
+}
+
 inline simcard::Scenario fast_scenario(const std::string& serial, const std::string& preset = "clean") {
   simcard::Scenario s = *simcard::preset(preset);
   s.serial = serial;

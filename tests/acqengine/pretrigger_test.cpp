@@ -11,15 +11,6 @@ namespace {
 using namespace std::chrono_literals;
 using namespace vandrel;
 
-struct_CHAMP_BIT_SYNCHRO control_is(uint8_t v) {
-  struct_CHAMP_BIT_SYNCHRO c{};
-  c.ucLgValBit = 8;
-  c.enLgInterpretationVal = LG_8;
-  c.enOperation = OP_EQUAL;
-  c.ullValeur = v;
-  return c;
-}
-
 struct PretrigCase {
   const char* name;
   simcard::Speed speed;

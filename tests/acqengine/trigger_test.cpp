@@ -5,25 +5,19 @@
 
 #include <vandrel/trigger.h>
 
+#include "engine_session.h"
+
 namespace brv::test {
 namespace {
 
 using namespace vandrel;
 
 // A definition matching frames whose control byte (byte 0) equals v.
-struct_DEF_TRAME_SYNCHRO control_is(uint8_t v) {
-  struct_CHAMP_BIT_SYNCHRO c{};
-  c.usPosValBit = 0;
-  c.ucLgValBit = 8;
-  c.enLgInterpretationVal = LG_8;
-  c.enOperation = OP_EQUAL;
-  c.ullValeur = v;
-  return struct_DEF_TRAME_SYNCHRO{1, {c}};
-}
+struct_DEF_TRAME_SYNCHRO control_def(uint8_t v) { return struct_DEF_TRAME_SYNCHRO{1, {control_is(v)}}; }
 
 // Feeds frames given by their control byte; the rank of the frame that fires, or -1.
 int fires_at(uint8_t method, uint8_t nb, const std::vector<uint8_t>& frames) {
-  const auto f1 = control_is(1), f2 = control_is(2), f3 = control_is(3);
+  const auto f1 = control_def(1), f2 = control_def(2), f3 = control_def(3);
   const struct_DEF_TRAME_SYNCHRO* defs[3] = {&f1, &f2, &f3};
   CombinaisonSynchro c;
   if (!construit_combinaison(method, nb, defs, c)) return -2;
@@ -81,7 +75,7 @@ TEST(TriggerMethods, AnEmptyDefinitionMatchesTheFirstFrame) {
 }
 
 TEST(TriggerMethods, SharedStepsAreTheSameDefinition) {
-  const auto f1 = control_is(1), f2 = control_is(2), f3 = control_is(3);
+  const auto f1 = control_def(1), f2 = control_def(2), f3 = control_def(3);
   const struct_DEF_TRAME_SYNCHRO* defs[3] = {&f1, &f2, &f3};
   CombinaisonSynchro c;
   ASSERT_TRUE(construit_combinaison(5, 3, defs, c));

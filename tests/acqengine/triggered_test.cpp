@@ -12,25 +12,6 @@ namespace {
 using namespace std::chrono_literals;
 using namespace vandrel;
 
-// A condition on the whole 16-bit identifier of an ID_DAT frame (bytes 1 and 2).
-struct_CHAMP_BIT_SYNCHRO identifier_is(uint16_t id) {
-  struct_CHAMP_BIT_SYNCHRO c{};
-  c.usPosValBit = 8;
-  c.ucLgValBit = 16;
-  c.enLgInterpretationVal = LG_16;
-  c.enOperation = OP_EQUAL;
-  c.ullValeur = id;
-  return c;
-}
-struct_CHAMP_BIT_SYNCHRO control_is(uint8_t v) {
-  struct_CHAMP_BIT_SYNCHRO c{};
-  c.ucLgValBit = 8;
-  c.enLgInterpretationVal = LG_8;
-  c.enOperation = OP_EQUAL;
-  c.ullValeur = v;
-  return c;
-}
-
 // Rank in the delivered frames of the first frame satisfying every condition.
 size_t first_matching(const std::vector<simcard::TruthFrame>& truth, const std::vector<struct_CHAMP_BIT_SYNCHRO>& cs,
                       size_t from = 0) {
