@@ -28,7 +28,6 @@ inline constexpr uint32_t kTailleFifo = 2048;
 inline constexpr uint32_t kMulBufferSave = 3;
 inline constexpr uint32_t kMargeTournant = 278;
 inline constexpr int64_t kEcheanceTrafic = -50000000;
-inline constexpr uint64_t kIntervalleFlush = 50000000;
 inline constexpr uint8_t kPremieresDonnees = 255;
 inline constexpr uint32_t kTimeoutEvenementMs = 100;
 inline constexpr uint32_t kAttenteBufferMs = 100;
@@ -117,6 +116,9 @@ struct VandrelState {
   mutable std::mutex mutex_entete;
   ENTETE_FICHIER stEnteteF{};
 
+  // Zone starts fixed at start; the rings' bookkeeping reads them for every record.
+  uint64_t pos_zone_post = 0;
+  uint64_t pos_zone_pre = 0;
   uint64_t ullTaillePostTrig = 0;
   uint64_t ulNbBlocFTournant = 0;
   uint64_t ullPosTournantFinInterneFTournant = 0;
@@ -146,7 +148,6 @@ struct VandrelState {
   std::thread tache_fichier;
   std::atomic<bool> fin_tache_carte{true};
   FinTache carte_finie;
-  FinTache fichier_fini;
   TravailFichier travail;
   brv::platform::KeepAwake eveil;
 

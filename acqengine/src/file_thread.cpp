@@ -28,16 +28,10 @@ void CVandrel::thread_file_loop() {
     trace("thread_file_loop: priorité non relevée, errno " + std::to_string(err) + "\n");
   }
   try {
-    uint64_t pos_post, pos_pre;
-    {
-      std::lock_guard lock(s.mutex_entete);
-      pos_post = s.stEnteteF.ullPosZonePostTrig;
-      pos_pre = s.stEnteteF.ullPosZonePreTrig;
-    }
     if (s.continu) {
-      t.pos_fichier_sous_bloc.assign(s.ulNbBlocFTournant, pos_post);
+      t.pos_fichier_sous_bloc.assign(s.ulNbBlocFTournant, s.pos_zone_post);
     } else {
-      t.pos_fichier_sous_bloc.assign(11, pos_pre);
+      t.pos_fichier_sous_bloc.assign(11, s.pos_zone_pre);
     }
     t.a_sauver.assign(size_t{s.mulBufferSave} * s.lgpBufferAcq * kPage, 0);
     t.pretrig_tournant = s.ullTaillePreTrig + kMargeTournant >= t.a_sauver.size();
@@ -171,5 +165,4 @@ void CVandrel::end_file_task() {
   s.travail.a_sauver = std::vector<uint8_t>();
   s.travail.parcours.vide();
   s.tache_fichier_active = false;
-  s.fichier_fini.signale();
 }

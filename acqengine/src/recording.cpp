@@ -32,10 +32,10 @@ bool CVandrel::record_words(bool final) {
     {
       std::lock_guard lock(s.mutex_entete);
       s.stEnteteF.uliDateDetect = brv::platform::local_filetime_now();
-      t.pos_courante = s.stIniAcq.enTypeAcq == SYN_PRETRIG ? s.stEnteteF.ullPosZonePreTrig : s.stEnteteF.ullPosZonePostTrig;
     }
     // A triggered acquisition arms its duration at the trigger.
     if (s.bArretSurTimer && s.stIniAcq.enTypeAcq == SANS_SYN) s.evtTimer.set(s.echeance_duree);
+    t.pos_courante = s.stIniAcq.enTypeAcq == SYN_PRETRIG ? s.pos_zone_pre : s.pos_zone_post;
     t.date = DateCourante{};
     t.position = 0;
     t.date_flush = 0;
@@ -173,11 +173,7 @@ bool CVandrel::place_record(const uint8_t* octets, uint16_t n, uint64_t date, ui
     case ModeZone::PreTrigTournant: {
       // First record of each sub-block of the ring, and the wrap at its end.
       const bool post = mode == ModeZone::Circulaire;
-      uint64_t debut_zone;
-      {
-        std::lock_guard lock(s.mutex_entete);
-        debut_zone = post ? s.stEnteteF.ullPosZonePostTrig : s.stEnteteF.ullPosZonePreTrig;
-      }
+      const uint64_t debut_zone = post ? s.pos_zone_post : s.pos_zone_pre;
       const uint64_t taille = post ? s.ullTaillePostTrig : s.ullTaillePreTrig;
       const uint64_t nb = post ? s.ulNbBlocFTournant : kNbSousBlocsPreTrig;
       t.pos_courante += lg;

@@ -204,6 +204,8 @@ unsigned long CVandrel::start_sequence(const uint8_t* params, unsigned long leng
   s.ullTailleSousBlocTournant = zones.taille_sous_bloc;
   s.ullPosTournantFinInterneFTournant = entete.ullPosZonePostTrig;
   s.continu = zones.continu;
+  s.pos_zone_post = entete.ullPosZonePostTrig;
+  s.pos_zone_pre = entete.ullPosZonePreTrig;
   {
     std::lock_guard lock(s.mutex_entete);
     s.stEnteteF = entete;
@@ -260,7 +262,6 @@ unsigned long CVandrel::start_sequence(const uint8_t* params, unsigned long leng
   s.evtTimerIsTrafic.set(s.echeance_trafic);
   s.travail = TravailFichier{};
   s.tache_fichier_active = true;
-  s.fichier_fini.debut();
   s.tache_fichier = std::thread([this] { thread_file_loop(); });
   s.ucEtatRessource = 6;
 

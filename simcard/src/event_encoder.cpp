@@ -6,27 +6,29 @@
 
 namespace simcard {
 
+namespace tlv = vandrel::tlv;
+
 size_t encode_node(const BusFrame& f, bool worldfip, uint8_t* out) {
   uint8_t* p = out + 3;
-  *p++ = tag::kFlags; *p++ = 2;
+  *p++ = tlv::TAG_STATUT; *p++ = 2;
   *p++ = static_cast<uint8_t>(f.flags >> 8); *p++ = static_cast<uint8_t>(f.flags);
-  *p++ = tag::kStandard; *p++ = 1; *p++ = worldfip ? kStandardWorldFip : kStandardFip;
-  *p++ = tag::kSpare; *p++ = 1; *p++ = 0;
+  *p++ = tlv::TAG_STANDARD; *p++ = 1; *p++ = worldfip ? tlv::STANDARD_WORLDFIP : tlv::STANDARD_FIP;
+  *p++ = tlv::TAG_OCTET_22; *p++ = 1; *p++ = 0;
   // The gap on as few bytes as it needs, as the card sends it.
   const uint32_t gap = f.gap;
   const uint8_t gap_len = gap > 0xFFFFFF ? 4 : gap > 0xFFFF ? 3 : gap > 0xFF ? 2 : 1;
-  *p++ = tag::kGap; *p++ = gap_len;
+  *p++ = tlv::TAG_GAP; *p++ = gap_len;
   for (int i = gap_len - 1; i >= 0; --i) *p++ = static_cast<uint8_t>(gap >> (8 * i));
-  *p++ = tag::kDuration; *p++ = 2;
+  *p++ = tlv::TAG_DUREE; *p++ = 2;
   *p++ = static_cast<uint8_t>(f.duration >> 8); *p++ = static_cast<uint8_t>(f.duration);
   if (f.len) {
-    *p++ = tag::kBytes;
+    *p++ = tlv::TAG_TRAME;
     *p++ = static_cast<uint8_t>(f.len >> 8); *p++ = static_cast<uint8_t>(f.len);
     std::memcpy(p, f.bytes.data(), f.len);
     p += f.len;
   }
   const size_t value = static_cast<size_t>(p - out) - 3;
-  out[0] = tag::kFrameNode;
+  out[0] = tlv::TAG_FIP;
   out[1] = static_cast<uint8_t>(value >> 8);
   out[2] = static_cast<uint8_t>(value);
   return value + 3;

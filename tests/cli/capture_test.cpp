@@ -184,14 +184,9 @@ TEST_F(CliCaptureCommand, DeferredStartWaitsThenCapturesAndCtrlCCancelsIt) {
   const std::string other = dir_.file("deferred.dat");
   const std::string cmd = "timeout --preserve-status -s INT 1 " + quote(BRV_CLI_PATH) + " capture --simulate=" +
                           quote(fast_) + " --deferred 1h -o " + quote(other) + " 2>&1";
-  FILE* p = ::popen(cmd.c_str(), "r");
-  ASSERT_NE(p, nullptr);
-  std::string out;
-  char buf[4096];
-  for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-  const int raw = ::pclose(p);
-  ASSERT_TRUE(WIFEXITED(raw));
-  EXPECT_EQ(WEXITSTATUS(raw), 1);
+  const CliResult r2 = run_shell(cmd);
+  const std::string& out = r2.out;
+  EXPECT_EQ(r2.status, 1);
   EXPECT_NE(out.find("Deferred start cancelled."), std::string::npos) << out;
   EXPECT_FALSE(std::filesystem::exists(other));
 }
@@ -237,14 +232,9 @@ TEST_F(CliCaptureCommand, SignalsStopAsTheUserWithEveryFrameTheCardSent) {
     const std::string cmd = std::string("timeout --preserve-status -s ") + sig + " 1 " + quote(BRV_CLI_PATH) +
                             " capture --simulate=" + quote(fast_) + " --size 1G -o " + quote(dat_) +
                             " --policy overwrite --ground-truth " + quote(truth_) + " 2>/dev/null";
-    FILE* p = ::popen(cmd.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    std::string out;
-    char buf[4096];
-    for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-    const int raw = ::pclose(p);
-    ASSERT_TRUE(WIFEXITED(raw));
-    EXPECT_EQ(WEXITSTATUS(raw), 0);
+    const CliResult r = run_shell(cmd);
+    const std::string& out = r.out;
+    EXPECT_EQ(r.status, 0);
     EXPECT_NE(out.find("Acquisition terminated by user.\n"), std::string::npos) << out;
     EXPECT_NE(out.find("End state: ARRET_UTILISATEUR\n"), std::string::npos) << out;
     const auto recs = records(dat_);

@@ -32,6 +32,19 @@ inline std::string quote(const std::string& s) {
   return q + "'";
 }
 
+// Runs a shell command line and keeps its standard output and exit status (-1 when it did not exit).
+inline CliResult run_shell(const std::string& cmd) {
+  CliResult r;
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (!p) return r;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  const int raw = ::pclose(p);
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return r;
+}
+
 inline CliResult run_cli(const std::vector<std::string>& args) {
   static TempDir dir;
   const std::string err_path = dir.file("stderr.txt");
@@ -42,14 +55,7 @@ inline CliResult run_cli(const std::vector<std::string>& args) {
   }
   cmd += " 2>";
   cmd += quote(err_path);
-  CliResult r;
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  const int raw = ::pclose(p);
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  CliResult r = run_shell(cmd);
   std::ifstream e(err_path);
   r.err.assign(std::istreambuf_iterator<char>(e), {});
   return r;

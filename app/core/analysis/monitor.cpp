@@ -183,6 +183,7 @@ class TacheLecture {
   bool anneauVide_ = true;
   uint64_t lectureAnneau_ = 0;
   uint64_t lusAnneau_ = 0;
+  uint64_t tailleAnneau_ = 0;  // the ring in whole sub-blocks
 };
 
 TacheLecture::Suite TacheLecture::Requetes() {
@@ -303,6 +304,7 @@ TacheLecture::Suite TacheLecture::SuitAnneau(const vandrel::ENTETE_FICHIER& h, u
   const uint64_t debut = h.ullPosZonePostTrig;
   const uint64_t taille = suivi_.tailleAnneau / sb * sb;
   if (taille == 0) return Suite::Continue;
+  tailleAnneau_ = taille;
   if (!anneauVu_) {
     anneauVu_ = true;
     lectureAnneau_ = debut;
@@ -339,7 +341,7 @@ bool TacheLecture::Lit() {
   if (suivi_.continu && !final_) {
     if (anneauVide_) return true;
     anneauVide_ = true;
-    const uint64_t taille = suivi_.tailleAnneau / doc_.Entete.ulLgBlocTournant * doc_.Entete.ulLgBlocTournant;
+    const uint64_t taille = tailleAnneau_;
     const uint64_t lusAvant = lusAnneau_;
     const uint64_t avant = lus_;
     const bool ok = LitEnregistrements(true);

@@ -5,22 +5,11 @@
 #include <cstdint>
 #include <vector>
 
+#include <vandrel/tlv.h>
+
 #include "simcard/network.h"
 
 namespace simcard {
-
-namespace tag {
-inline constexpr uint8_t kFrameNode = 0xC0;
-inline constexpr uint8_t kFlags = 0x20;
-inline constexpr uint8_t kStandard = 0x21;
-inline constexpr uint8_t kSpare = 0x22;
-inline constexpr uint8_t kGap = 0x30;
-inline constexpr uint8_t kDuration = 0x31;
-inline constexpr uint8_t kBytes = 0x90;
-}  // namespace tag
-
-inline constexpr uint8_t kStandardFip = 1;
-inline constexpr uint8_t kStandardWorldFip = 16;
 
 // Node header 3, flags 4, standard 3, spare 3, gap up to 6, duration 4, bytes header 3.
 inline constexpr size_t kMaxNodeBytes = 26 + kMaxFrameBytes;
