@@ -18,14 +18,21 @@ std::optional<Size> parse_size(const std::string& text) {
   }
   const std::string suffix = text.substr(used);
   if (n == 0) return std::nullopt;
-  if (suffix.empty()) return Size{n / 1024 + (n % 1024 != 0), UNITE_KO};
+  Size s;
+  if (suffix.empty()) {
+    if (n > kTailleZoneMaxOctets) return std::nullopt;
+    return Size{n / 1024 + (n % 1024 != 0), UNITE_KO};
+  }
   if (suffix.size() != 1) return std::nullopt;
   switch (std::toupper(static_cast<unsigned char>(suffix[0]))) {
-    case 'K': return Size{n, UNITE_KO};
-    case 'M': return Size{n, UNITE_MO};
-    case 'G': return Size{n, UNITE_GO};
+    case 'K': s = Size{n, UNITE_KO}; break;
+    case 'M': s = Size{n, UNITE_MO}; break;
+    case 'G': s = Size{n, UNITE_GO}; break;
     default: return std::nullopt;
   }
+  // A size that would wrap in bytes is refused, never taken modulo 2^64.
+  if (s.count > kTailleZoneMaxOctets / octets_par_unite(s.unit)) return std::nullopt;
+  return s;
 }
 
 uint64_t size_bytes(const Size& s) {

@@ -35,6 +35,7 @@ struct CaptureArgs {
 
 // "10M", "512K", "2G" in the configuration's units (a kilobyte is 1024 bytes, a megabyte 1000
 // kilobytes); a plain number is bytes, rounded up to kilobytes since the zone is set in them.
+// Nothing for 0, a sign, or more than kTailleZoneMaxOctets bytes.
 std::optional<Size> parse_size(const std::string& text);
 uint64_t size_bytes(const Size& s);
 // "1d2h3m4s", "1m30s", "90s", "2h"; a plain number is seconds. Nothing when zero or beyond 255 days.

@@ -164,13 +164,18 @@ Runner add_capture_command(CLI::App& app, std::shared_ptr<const Simulation> simu
   const auto size_option = [](std::optional<Size>& target) {
     return [&target](const std::string& text) {
       target = parse_size(text);
-      if (!target) throw CLI::ValidationError("SIZE", "expected a number with K, M or G, or a number of bytes: " + text);
+      if (!target) {
+        throw CLI::ValidationError("--size", "expected 1 byte to " + std::to_string(kTailleZoneMaxOctets) +
+                                                 " bytes, as a number with K, M or G, or a number of bytes: " + text);
+      }
     };
   };
-  const auto duration_option = [](std::optional<DureeJHMS>& target) {
-    return [&target](const std::string& text) {
+  const auto duration_option = [](std::optional<DureeJHMS>& target, const char* name) {
+    return [&target, name](const std::string& text) {
       target = parse_duration(text);
-      if (!target) throw CLI::ValidationError("DURATION", "expected e.g. 90s, 1m30s, 2h or 1d2h3m4s: " + text);
+      if (!target) {
+        throw CLI::ValidationError(name, "expected 1 second to 255 days, e.g. 90s, 1m30s, 2h or 1d2h3m4s: " + text);
+      }
     };
   };
   cmd->add_option("-o,--output", args->path,
@@ -185,7 +190,7 @@ Runner add_capture_command(CLI::App& app, std::shared_ptr<const Simulation> simu
                                         "Zone size: 10M, 512K, 2G (K 1024 bytes, M 1000 K, G 1000 M); a plain number "
                                         "of bytes is rounded up to kilobytes. The ring size with --circular")
       ->type_name("SIZE");
-  cmd->add_option_function<std::string>("--duration", duration_option(args->duration),
+  cmd->add_option_function<std::string>("--duration", duration_option(args->duration, "--duration"),
                                         "Acquisition duration: 90s, 1m30s, 2h, 1d2h3m4s (plain number: seconds); "
                                         "no size limit unless --size is also given")
       ->type_name("DURATION");
@@ -194,14 +199,17 @@ Runner add_capture_command(CLI::App& app, std::shared_ptr<const Simulation> simu
          "--pretrig",
          [args](const std::string& text) {
            const auto s = parse_size(text);
-           if (!s) throw CLI::ValidationError("SIZE", "expected a number of bytes, or with K, M or G: " + text);
+           if (!s) {
+             throw CLI::ValidationError("--pretrig", "expected 1 byte to " + std::to_string(kTailleZoneMaxOctets) +
+                                                         " bytes, as a number of bytes, or with K, M or G: " + text);
+           }
            // A plain number is taken as given, not rounded to kilobytes.
            const bool plain = std::isdigit(static_cast<unsigned char>(text.back())) != 0;
            args->pretrig = plain ? std::stoull(text) : size_bytes(*s);
          },
          "With --triggered: keep this much traffic from before the trigger (bytes, or with K, M or G)")
       ->type_name("SIZE");
-  cmd->add_option_function<std::string>("--deferred", duration_option(args->deferred),
+  cmd->add_option_function<std::string>("--deferred", duration_option(args->deferred, "--deferred"),
                                         "Start after this delay (as --duration); Ctrl-C cancels the start")
       ->type_name("DURATION");
   cmd->add_option("--policy", args->policy,

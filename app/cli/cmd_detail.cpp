@@ -4,9 +4,12 @@
 
 #include <memory>
 
+#include <brv_platform/files.h>
+
 #include "brv_core/report/frame_detail.h"
 #include "brv_core/userdata/user_data.h"
 #include "commands.h"
+#include "number_options.h"
 #include "output.h"
 #include "recalc.h"
 
@@ -26,16 +29,21 @@ Runner add_detail_command(CLI::App& app) {
   auto args = std::make_shared<DetailArgs>();
   auto* cmd = app.add_subcommand("detail", "Write the frame detail report of one row as an HTML page");
   cmd->add_option("file", args->path, "Acquisition file (.dat)")->required();
-  cmd->add_option("row", args->row, "Row of the frames list")->required();
+  whole_number(cmd->add_option("row", args->row, "Row of the frames list")->required(), 0);
   cmd->add_option("--userdata", args->userdata, "Name identifiers, addresses and bit fields from this file");
   cmd->add_option("--config", args->config, "Take the display settings from this configuration file");
   cmd->add_option("-o,--output", args->output, "Page to write (default frame.htm in the temporary directory)");
 
   return [args]() -> int {
+    if (!args->output.empty() && platform::names_an_input(args->output, {args->path, args->userdata, args->config})) {
+      return fail(platform::overwrite_input_message(args->output));
+    }
     std::vector<DONNEE_UTILISATEUR> donnees;
     if (!args->userdata.empty()) {
       const auto lu = LitDonneesUtilisateur(args->userdata, donnees);
-      if (lu.resultat != LectureDonneesUtilisateur::Ok) return fail(lu.message, args->userdata);
+      if (lu.resultat != LectureDonneesUtilisateur::Ok) {
+        return fail(lu.message, lu.pourquoi.empty() ? args->userdata : args->userdata + ": " + lu.pourquoi);
+      }
     }
     Recalcul r;
     if (const int status = recalcule(args->path, args->config, r)) return status;

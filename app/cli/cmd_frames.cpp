@@ -8,6 +8,7 @@
 #include "brv_core/document/acq_description.h"
 #include "brv_core/document/row_reader.h"
 #include "commands.h"
+#include "number_options.h"
 #include "output.h"
 #include "recalc.h"
 
@@ -91,8 +92,8 @@ Runner add_frames_command(CLI::App& app) {
   auto* cmd = app.add_subcommand("frames", "List the rows of the frames list (display filter and events applied)");
   cmd->add_option("file", args->path, "Acquisition file (.dat)")->required();
   cmd->add_option("--config", args->config, "Take the display settings from this configuration file");
-  cmd->add_option("--from", args->from, "First row");
-  cmd->add_option("--count", args->count, "At most this many rows");
+  whole_number(cmd->add_option("--from", args->from, "First row"), 0);
+  whole_number(cmd->add_option("--count", args->count, "At most this many rows"), 0);
   auto* json = cmd->add_flag("--json", args->json, "Write JSON Lines");
   cmd->add_flag("--csv", args->csv, "Write CSV (RFC 4180)")->excludes(json);
 

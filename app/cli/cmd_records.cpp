@@ -10,6 +10,7 @@
 #include "brv_core/file/record_text.h"
 #include "capture_open.h"
 #include "commands.h"
+#include "number_options.h"
 #include "output.h"
 
 namespace brv::cli {
@@ -138,8 +139,8 @@ Runner add_records_command(CLI::App& app) {
   auto* cmd = app.add_subcommand("records", "List the frame records of an acquisition file");
   cmd->add_option("file", args->path, "Acquisition file (.dat)")->required();
   cmd->add_flag("--reverse", args->reverse, "List backwards, from the last record");
-  cmd->add_option("--from", args->from, "Skip this many records first");
-  cmd->add_option("--count", args->count, "List at most this many records");
+  whole_number(cmd->add_option("--from", args->from, "Skip this many records first"), 0);
+  whole_number(cmd->add_option("--count", args->count, "List at most this many records"), 0);
   cmd->add_flag("--json", args->json, "Write JSON Lines");
 
   return [args]() -> int {

@@ -7,6 +7,7 @@
 
 #include "brv_core/synth/sample_capture.h"
 #include "commands.h"
+#include "number_options.h"
 #include "output.h"
 
 namespace brv::cli {
@@ -23,7 +24,7 @@ Runner add_synth_command(CLI::App& app) {
   auto args = std::make_shared<SynthArgs>();
   auto* cmd = app.add_subcommand("synth", "Write a sample capture of FIP traffic");
   cmd->add_option("-o,--output", args->output, "Acquisition file to write")->required();
-  cmd->add_option("--frames", args->options.frames, "Number of frames")->required()->check(CLI::Range(uint64_t{1}, uint64_t{1} << 40));
+  whole_number(cmd->add_option("--frames", args->options.frames, "Number of frames")->required(), 1, uint64_t{1} << 40);
   const std::map<std::string, AcqLayout> layouts{
       {"linear", AcqLayout::Linear}, {"circular", AcqLayout::Circular}, {"pretrig", AcqLayout::Pretrigger}};
   cmd->add_option("--layout", args->options.layout, "linear, circular or pretrig")
@@ -31,9 +32,10 @@ Runner add_synth_command(CLI::App& app) {
   cmd->add_option("--speed", args->options.speed, "Bus speed code: 0 = 31.25 kbit/s, 1 = 1, 2 = 2.5, 3 = 5 Mbit/s")
       ->check(CLI::Range(0u, 3u));
   cmd->add_flag("--worldfip", args->options.worldfip, "WorldFIP framing (default: FIP)");
-  cmd->add_option("--seed", args->options.seed, "Seed of the traffic model");
-  cmd->add_option("--zone-size", args->options.zone_size,
-                  "Circular zone size, or pre-trigger maximum, in bytes (default: wraps about twice)");
+  whole_number(cmd->add_option("--seed", args->options.seed, "Seed of the traffic model"), 0);
+  whole_number(cmd->add_option("--zone-size", args->options.zone_size,
+                               "Circular zone size, or pre-trigger maximum, in bytes (default: wraps about twice)"),
+               0, kZoneSizeMax);
   cmd->add_flag("--json", args->json, "Write a JSON summary");
 
   return [args]() -> int {

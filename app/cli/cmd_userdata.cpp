@@ -41,7 +41,9 @@ Runner add_userdata_command(CLI::App& app) {
   return [args]() -> int {
     std::vector<DONNEE_UTILISATEUR> list;
     const auto r = LitDonneesUtilisateur(args->path, list);
-    if (r.resultat != LectureDonneesUtilisateur::Ok) return fail(r.message, args->path);
+    if (r.resultat != LectureDonneesUtilisateur::Ok) {
+      return fail(r.message, r.pourquoi.empty() ? args->path : args->path + ": " + r.pourquoi);
+    }
     std::string out;
     if (args->json) {
       out = "{\"entries\": [";

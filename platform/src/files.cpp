@@ -41,6 +41,24 @@ int open_input(const std::string& path, std::string& why, uint64_t* size) {
   return fd;
 }
 
+bool read_small_file(const std::string& path, uint64_t max_size, std::string& text, std::string& why) {
+  uint64_t size = 0;
+  const int fd = open_input(path, why, &size);
+  if (fd < 0) return false;
+  bool ok = size <= max_size;
+  if (!ok) why = "larger than " + std::to_string(max_size) + " bytes";
+  if (ok) {
+    // One byte more than announced tells a file that grew meanwhile.
+    text.resize(static_cast<size_t>(size) + 1);
+    const int64_t got = read_at(fd, text.data(), text.size(), 0);
+    ok = got >= 0 && static_cast<uint64_t>(got) <= max_size;
+    if (!ok) why = got < 0 ? errno_text(errno) : "larger than " + std::to_string(max_size) + " bytes";
+    text.resize(ok ? static_cast<size_t>(got) : 0);
+  }
+  ::close(fd);
+  return ok;
+}
+
 int64_t read_at(int fd, void* buffer, size_t n, uint64_t offset) {
   auto* p = static_cast<uint8_t*>(buffer);
   size_t got = 0;

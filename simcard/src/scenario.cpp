@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
+#include <filesystem>
 #include <sstream>
+
+#include <brv_platform/files.h>
 
 namespace simcard {
 
@@ -236,14 +238,14 @@ std::optional<Scenario> parse_scenario(const std::string& text, std::string& err
 }
 
 std::optional<Scenario> load_scenario_file(const std::string& path, std::string& error) {
-  std::ifstream in(path);
-  if (!in) {
-    error = "cannot read " + path;
+  std::string text;
+  std::string why;
+  // A scenario is a few lines of settings: a directory, a device or a huge file is not one.
+  if (!brv::platform::read_small_file(path, uint64_t{1} << 20, text, why)) {
+    error = "cannot read " + path + " (" + why + ")";
     return std::nullopt;
   }
-  std::stringstream text;
-  text << in.rdbuf();
-  auto s = parse_scenario(text.str(), error);
+  auto s = parse_scenario(text, error);
   if (!s) error = path + ": " + error;
   else if (s->name == "custom") s->name = path;
   return s;
@@ -252,8 +254,8 @@ std::optional<Scenario> load_scenario_file(const std::string& path, std::string&
 std::optional<Scenario> resolve_scenario(const std::string& preset_or_file, std::string& error) {
   if (auto p = preset(preset_or_file)) return p;
   if (preset_or_file.find('/') == std::string::npos && preset_or_file.find('.') == std::string::npos) {
-    std::ifstream probe(preset_or_file);
-    if (!probe) {
+    std::error_code ec;
+    if (!std::filesystem::exists(preset_or_file, ec)) {
       error = "unknown preset '" + preset_or_file + "' (demo, clean, faults, stress) and no such file";
       return std::nullopt;
     }

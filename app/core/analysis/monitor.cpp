@@ -150,6 +150,7 @@ class TacheLecture {
   bool Lit();
   // anneau: a live ring's pass, whose invalid end the caller judges.
   bool LitEnregistrements(bool anneau);
+  // The reading ended on bad data, or on a read error (erreurLecture_).
   void InvalideFin();
   void FinMoteur(uint32_t etat);
   void EcritPartieA();
@@ -170,6 +171,7 @@ class TacheLecture {
   uint64_t total_ = 0;
   bool final_;
   bool fin_ = false;
+  bool erreurLecture_ = false;
   bool arretDemande_ = false;
   int etatPoste_ = -1;
   int pourcentPoste_ = -1;
@@ -354,7 +356,7 @@ bool TacheLecture::Lit() {
       return false;
     }
     if (!ok) {
-      InvalideFin();
+      if (!erreurLecture_) InvalideFin();
       return false;
     }
     lusAnneau_ += lus;
@@ -366,6 +368,16 @@ bool TacheLecture::Lit() {
 }
 
 void TacheLecture::InvalideFin() {
+  if (erreurLecture_) {
+    if (live_) {
+      obs_.LigneInformation("Acquisition aborted because of error accessing the acquisition file.");
+      doc_.Resultats.EndReason = FIN_ERREUR_FICHIER;
+    } else {
+      obs_.LigneInformation("Re-calculation aborted because of error accessing the acquisition file.");
+      doc_.Resultats.RecalcEndReason = RECALCUL_ERREUR_FICHIER;
+    }
+    return;
+  }
   if (live_) {
     obs_.LigneInformation("Acquisition aborted because of invalid end of file error.");
     doc_.Resultats.EndReason = FIN_FIN_FICHIER_INVALIDE;
@@ -397,8 +409,9 @@ bool TacheLecture::LitEnregistrements(bool anneau) {
   }
   if (st == WalkStatus::Invalid) {
     platform::trace("DEBUG BRV: FncTacheAcq - " + curseur.invalid_message());
+    erreurLecture_ = curseur.read_error();
     // A ring followed live decides first whether the engine overwrote what was being read.
-    if (!anneau) InvalideFin();
+    if (!anneau || erreurLecture_) InvalideFin();
     return false;
   }
   return true;

@@ -142,7 +142,6 @@ void CStatistiques::FermeIntervalle() {
       stocke_ = false;
       message_ = "Data rates display into the chart interrupted because of insufficient memory.";
     } else {
-      if (points.size() == points.capacity()) points.reserve(points.size() + 32);
       points.push_back(p);
     }
   }

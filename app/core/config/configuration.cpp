@@ -2,13 +2,7 @@
 
 namespace brv {
 
-uint64_t ZonePostTrig::taille_octets() const {
-  switch (ucUnite) {
-    case UNITE_KO: return ullTaille * 1024;
-    case UNITE_GO: return ullTaille * 1000 * 1000 * 1024;
-    default: return ullTaille * 1000 * 1024;
-  }
-}
+uint64_t ZonePostTrig::taille_octets() const { return ullTaille * octets_par_unite(ucUnite); }
 
 void ConfigurationParDefaut(Configuration& config, const std::string& cheminDefaut) {
   // A new configuration keeps the action at start and the untouched half of the duration setting.

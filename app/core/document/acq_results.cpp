@@ -25,6 +25,16 @@ void ResetResults(AcqResults& r, bool complet) {
   r.compteursErreur.fill(0);
 }
 
+std::vector<std::string> BorneResultats(AcqResults& r) {
+  std::vector<std::string> notes;
+  if (r.ulTailleBlocIndex < kTailleBlocIndexMin || r.ulTailleBlocIndex > kTailleBlocIndexMax) {
+    notes.push_back("The index block size stored in the acquisition file (" + std::to_string(r.ulTailleBlocIndex) +
+                    ") is out of range: " + std::to_string(kTailleBlocIndexDefaut) + " is used.");
+    r.ulTailleBlocIndex = kTailleBlocIndexDefaut;
+  }
+  return notes;
+}
+
 namespace {
 
 void EcritIndex(ByteWriter& out, const CIndexTrames& index) {

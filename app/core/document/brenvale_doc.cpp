@@ -4,12 +4,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
+#include <brv_platform/files.h>
+
+#include "brv_core/config/config_bounds.h"
 #include "brv_core/document/acq_description.h"
 #include "brv_core/file/capture_info.h"
 #include "brv_core/file/config_file.h"
+#include "brv_core/file/data_end.h"
 
 namespace brv {
 
@@ -18,6 +25,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kErreurOuvertureAcq = "Error opening the acquisition file.";
+// Our own text: the file opened but its tail could not be written whole.
+constexpr const char* kErreurEcritureAcq = "Error writing the acquisition file.";
 constexpr const char* kFichierAcqInvalide = "Acquisition file invalid.";
 constexpr const char* kSansConfiguration = "No configuration data in acquisition file.";
 constexpr const char* kConfigurationEcrasee =
@@ -34,6 +43,20 @@ struct Fd {
     if (fd >= 0) ::close(fd);
   }
 };
+
+// Copies every byte of one descriptor into another, from the start.
+bool CopieContenu(int source, int cible, std::string& pourquoi) {
+  std::vector<uint8_t> bloc(size_t{1} << 20);
+  for (uint64_t pos = 0;;) {
+    const int64_t lu = platform::read_at(source, bloc.data(), bloc.size(), pos);
+    if (lu < 0 || (lu > 0 && !platform::write_all_at(cible, bloc.data(), static_cast<size_t>(lu), pos))) {
+      pourquoi = platform::errno_text(errno);
+      return false;
+    }
+    if (lu == 0) return true;
+    pos += static_cast<uint64_t>(lu);
+  }
+}
 
 bool TableUtilisable(const TableDefinitions& t) {
   for (size_t i = 0; i < t.nb; ++i) {
@@ -103,33 +126,44 @@ void CBrenvaleDoc::AppliqueBourrageRecalcul() {
   Decodeur.DefinitBourrage(choisi.bActif != 0, static_cast<uint16_t>(choisi.ulIdentifiant));
 }
 
-uint64_t CBrenvaleDoc::PositionPartieA() const {
-  // Never inside the header, whatever the zone fields say.
-  const uint64_t pos = Entete.ullPosZonePostTrig;
-  const uint64_t lg = Entete.ullLgZonePostTrig;
-  const uint64_t fin = lg > UINT64_MAX - pos ? UINT64_MAX : pos + lg;
-  return std::max<uint64_t>(fin, vandrel::kTailleEntete);
+bool CBrenvaleDoc::PositionPartieA(int fd, uint64_t& position) const {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return false;
+  const FinDonnees fin = ChercheFinDonnees(fd, Entete, static_cast<uint64_t>(st.st_size));
+  position = fin.position;
+  return !fin.erreurLecture;
 }
 
 int CBrenvaleDoc::OpenAcquisitionFile(const std::string& chemin) {
   Fd f;
-  f.fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
+  std::string pourquoi;
+  uint64_t taille = 0;
+  f.fd = platform::open_input(chemin, pourquoi, &taille);
   if (f.fd < 0) {
     rapport_.BoiteMessage(kErreurOuvertureAcq, IconeMessage::Erreur);
     return 0;
   }
-  struct stat st {};
-  const uint64_t taille = ::fstat(f.fd, &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
   uint8_t brut[vandrel::kTailleEntete];
   ByteReader in(f.fd, 0, taille);
-  if (!in.bytes(brut, sizeof brut) || vandrel::lire_entete(brut).ulFormatEntete != vandrel::kFormatEntete) {
+  const bool lu = in.bytes(brut, sizeof brut);
+  if (in.read_error()) {
+    rapport_.BoiteMessage(kErreurOuvertureAcq, IconeMessage::Erreur);
+    return 0;
+  }
+  if (!lu || vandrel::lire_entete(brut).ulFormatEntete != vandrel::kFormatEntete) {
     rapport_.BoiteMessage(kFichierAcqInvalide, IconeMessage::Erreur);
     return 0;
   }
-  Entete = vandrel::lire_entete(brut);
+  const vandrel::ENTETE_FICHIER entete = vandrel::lire_entete(brut);
+  const FinDonnees fin = ChercheFinDonnees(f.fd, entete, taille);
+  if (fin.erreurLecture) {
+    rapport_.BoiteMessage(kErreurOuvertureAcq, IconeMessage::Erreur);
+    return 0;
+  }
+  Entete = entete;
   Capture = capture_description(Entete);
   FichierAcqOuvert = true;
-  const uint64_t partieA = PositionPartieA();
+  const uint64_t partieA = fin.position;
   ResetConfiguration();
   ConfigPartBOffset = 0;
 
@@ -142,6 +176,7 @@ int CBrenvaleDoc::OpenAcquisitionFile(const std::string& chemin) {
     if (LireCorpsConfiguration(queue, FormeConfiguration{true, true}, lue, &debutB)) {
       Config = std::move(lue);
       ConfigPartBOffset = debutB;
+      for (const std::string& note : BorneConfiguration(Config)) rapport_.LigneInformation(note);
       PostTrigEnVigueur = Config.postTrig;
       PreTrigEnVigueur = Config.preTrig;
       ReconstruitCopiesEvenements();
@@ -151,8 +186,13 @@ int CBrenvaleDoc::OpenAcquisitionFile(const std::string& chemin) {
         ResetResults(true);
         rapport_.BoiteMessage(kResultatsEndommages, IconeMessage::Avertissement);
       }
+      for (const std::string& note : BorneResultats(Resultats)) rapport_.LigneInformation(note);
     } else {
       rapport_.BoiteMessage(kConfigurationEndommagee, IconeMessage::Avertissement);
+    }
+    if (queue.read_error()) {
+      rapport_.BoiteMessage(kErreurOuvertureAcq, IconeMessage::Erreur);
+      return 0;
     }
   }
 
@@ -194,27 +234,31 @@ void CBrenvaleDoc::AfficheAcqOuverte() {
 bool CBrenvaleDoc::AppendConfigurationPartA(int fd) {
   ByteWriter a;
   EcrireSectionAcquisition(a, Config, FormeConfiguration{true, true});
-  const uint64_t pos = PositionPartieA();
-  if (!write_all_at(fd, a.data(), pos)) return false;
+  uint64_t pos = 0;
+  if (!PositionPartieA(fd, pos) || !write_all_at(fd, a.data(), pos)) return false;
   ConfigPartBOffset = pos + a.size();
   return true;
 }
 
 bool CBrenvaleDoc::EcritQueue(int fd) {
+  uint64_t partieA = 0;
+  if (!PositionPartieA(fd, partieA)) return false;
   // A file that never received part A gets it first: part B must not land on the header or data.
-  if (ConfigPartBOffset < PositionPartieA() && !AppendConfigurationPartA(fd)) return false;
+  if (ConfigPartBOffset < partieA && !AppendConfigurationPartA(fd)) return false;
   ByteWriter b;
   EcrireSectionAffichage(b, Config, FormeConfiguration{true, true});
   EcritResultats(b, Resultats);
   if (!write_all_at(fd, b.data(), ConfigPartBOffset)) return false;
-  // A shorter tail than before must not leave old bytes behind it.
-  return ::ftruncate(fd, static_cast<off_t>(ConfigPartBOffset + b.size())) == 0;
+  // A shorter tail than before must not leave old bytes behind it; the data end is never passed.
+  const uint64_t fin = std::max(ConfigPartBOffset + b.size(), partieA);
+  return ::ftruncate(fd, static_cast<off_t>(fin)) == 0;
 }
 
 bool CBrenvaleDoc::SaveAcquisitionTail() {
   Fd f;
   f.fd = ::open(AcqFilePath.c_str(), O_WRONLY | O_CLOEXEC);
-  if (f.fd < 0) {
+  struct stat st {};
+  if (f.fd < 0 || ::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     rapport_.BoiteMessage(kErreurOuvertureAcq, IconeMessage::Erreur);
     return false;
   }
@@ -222,36 +266,52 @@ bool CBrenvaleDoc::SaveAcquisitionTail() {
   const bool ferme = ::close(f.fd) == 0;
   f.fd = -1;
   if (!ok || !ferme) {
-    rapport_.BoiteMessage(kErreurOuvertureAcq, IconeMessage::Erreur);
+    rapport_.BoiteMessage(kErreurEcritureAcq, IconeMessage::Erreur);
     return false;
   }
   return true;
 }
 
 bool CBrenvaleDoc::SaveAcquisitionAs(const std::string& chemin) {
-  std::error_code ec;
-  const bool meme = chemin == AcqFilePath || fs::equivalent(chemin, AcqFilePath, ec);
-  if (!meme) {
-    ec.clear();
-    fs::copy_file(AcqFilePath, chemin, fs::copy_options::overwrite_existing, ec);
-    if (ec) {
-      const std::string systeme = ec.message();
-      rapport_.BoiteMessage(systeme.empty() ? std::string("Error copying the acquisition file.")
-                                            : "Error copying the acquisition file:\n" + systeme,
-                            IconeMessage::Erreur);
-      return false;
-    }
-    AcqFilePath = chemin;
+  const bool meme = chemin == AcqFilePath || platform::names_an_input(chemin, {AcqFilePath});
+  if (meme) return SaveAcquisitionTail();
+  // The copy and its tail are made in a temporary beside the target: a failure leaves the target
+  // as it was.
+  const auto erreurCopie = [&](const std::string& systeme) {
+    rapport_.BoiteMessage(systeme.empty() ? std::string("Error copying the acquisition file.")
+                                          : "Error copying the acquisition file:\n" + systeme,
+                          IconeMessage::Erreur);
+    return false;
+  };
+  std::string pourquoi;
+  Fd source;
+  source.fd = platform::open_input(AcqFilePath, pourquoi);
+  if (source.fd < 0) return erreurCopie(pourquoi);
+  platform::AtomicFile copie;
+  if (!copie.open(chemin)) return erreurCopie(copie.error());
+  if (!CopieContenu(source.fd, copie.fd(), pourquoi)) return erreurCopie(pourquoi);
+  const uint64_t offsetB = ConfigPartBOffset;
+  if (!EcritQueue(copie.fd())) {
+    ConfigPartBOffset = offsetB;
+    rapport_.BoiteMessage(kErreurEcritureAcq, IconeMessage::Erreur);
+    return false;
   }
-  return SaveAcquisitionTail();
+  if (!copie.commit()) {
+    ConfigPartBOffset = offsetB;
+    return erreurCopie(copie.error());
+  }
+  AcqFilePath = chemin;
+  return true;
 }
 
 bool CBrenvaleDoc::OuvrirConfiguration(const std::string& chemin) {
-  const ResultatConfiguration r = brv::OuvrirConfiguration(chemin, FichierAcqOuvert, Config);
+  std::vector<std::string> corrections;
+  const ResultatConfiguration r = brv::OuvrirConfiguration(chemin, FichierAcqOuvert, Config, &corrections);
   if (r != ResultatConfiguration::Ok) {
     rapport_.BoiteMessage(MessageConfiguration(r), IconeMessage::Erreur);
     return false;
   }
+  for (const std::string& note : corrections) rapport_.LigneInformation(note);
   ConfigLoaded = 1;
   return true;
 }

@@ -1,5 +1,6 @@
 #include "brv_core/document/frame_index.h"
 
+#include <algorithm>
 #include <new>
 
 namespace brv {
@@ -18,7 +19,8 @@ void CIndexTrames::Ajoute(const INDEX_TRAMES& rec) {
     return;
   }
   try {
-    if (recs_.size() == recs_.capacity()) recs_.reserve(recs_.capacity() + kCroissance);
+    // Geometric growth: a fixed step would copy the whole index again every few records.
+    if (recs_.size() == recs_.capacity()) recs_.reserve(std::max(kCroissance, recs_.capacity() * 2));
     recs_.push_back(rec);
   } catch (const std::bad_alloc&) {
     // Without room the index is dropped; rows are then found by reading from the zone start.

@@ -1,11 +1,13 @@
 #include "brv_core/file/acq_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
+
+#include <brv_platform/files.h>
+
+#include "brv_core/file/data_end.h"
 
 namespace brv {
 
@@ -65,7 +67,7 @@ AcqOpenStatus AcqFile::follow(const vandrel::ENTETE_FICHIER& header) {
   if (fd_ < 0) return AcqOpenStatus::CannotOpen;
   struct stat st {};
   if (::fstat(fd_, &st) != 0) {
-    return fail(AcqOpenStatus::CannotOpen, "Error opening the acquisition file.", std::strerror(errno));
+    return fail(AcqOpenStatus::CannotOpen, "Error opening the acquisition file.", platform::errno_text(errno));
   }
   file_size_ = static_cast<uint64_t>(st.st_size);
   zones_.clear();
@@ -82,18 +84,14 @@ AcqOpenStatus AcqFile::open(const std::string& path) {
   message_.clear();
   detail_.clear();
 
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) {
-    return fail(AcqOpenStatus::CannotOpen, "Error opening the acquisition file.", std::strerror(errno));
-  }
-  struct stat st {};
-  if (::fstat(fd_, &st) != 0) {
-    return fail(AcqOpenStatus::CannotOpen, "Error opening the acquisition file.", std::strerror(errno));
-  }
-  file_size_ = static_cast<uint64_t>(st.st_size);
+  std::string why;
+  fd_ = platform::open_input(path, why, &file_size_);
+  if (fd_ < 0) return fail(AcqOpenStatus::CannotOpen, "Error opening the acquisition file.", why);
 
   uint8_t raw[kTailleEntete];
-  if (file_size_ < kTailleEntete || ::pread(fd_, raw, sizeof raw, 0) != static_cast<ssize_t>(sizeof raw)) {
+  const int64_t got = file_size_ < kTailleEntete ? 0 : platform::read_at(fd_, raw, sizeof raw, 0);
+  if (got < 0) return fail(AcqOpenStatus::CannotOpen, "Error opening the acquisition file.", platform::errno_text(errno));
+  if (got != static_cast<int64_t>(sizeof raw)) {
     return fail(AcqOpenStatus::Invalid, "Acquisition file invalid.", "header shorter than 88 bytes");
   }
   header_ = vandrel::lire_entete(raw);
@@ -130,13 +128,18 @@ bool AcqFile::derive_zones() {
   }
 
   // Start header: never rewritten at stop, so its zero lengths say nothing of the data.
-  if (h.enEtatAcq == vandrel::ATTENTE_TRAFIC && h.ullLgZonePostTrig == 0) {
+  if (entete_de_depart(h)) {
     interrupted_ = true;
     return true;
   }
 
   const uint64_t pos = h.ullPosZonePostTrig;
   const uint64_t lg = h.ullLgZonePostTrig;
+  // A zone of length 0 overlaps nothing, wherever it is said to start.
+  if (lg == 0 && layout_ != AcqLayout::Pretrigger) {
+    zones_.push_back(AcqZone{"data", {}});
+    return true;
+  }
   if (pos < kTailleEntete) return bad("data zone at offset " + std::to_string(pos) + " overlaps the header");
   if (lg > UINT64_MAX - pos) return bad("data zone length " + std::to_string(lg) + " runs past 2^64");
   const uint64_t debut = h.ullPosTournantDebut;
@@ -185,7 +188,7 @@ bool AcqFile::derive_zones() {
   return true;
 }
 
-size_t AcqFile::read_zone(size_t z, uint64_t pos, uint8_t* buf, size_t n) const {
+int64_t AcqFile::read_zone(size_t z, uint64_t pos, uint8_t* buf, size_t n) const {
   if (fd_ < 0 || z >= zones_.size()) return 0;
   size_t done = 0;
   for (const auto& s : zones_[z].segments) {
@@ -194,18 +197,14 @@ size_t AcqFile::read_zone(size_t z, uint64_t pos, uint8_t* buf, size_t n) const 
       pos -= s.length;
       continue;
     }
-    const uint64_t want = std::min<uint64_t>(n - done, s.length - pos);
-    uint64_t got = 0;
-    while (got < want) {
-      const ssize_t r = ::pread(fd_, buf + done + got, want - got, static_cast<off_t>(s.offset + pos + got));
-      if (r < 0 && errno == EINTR) continue;
-      if (r <= 0) return done + got;
-      got += static_cast<uint64_t>(r);
-    }
-    done += want;
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(n - done, s.length - pos));
+    const int64_t got = platform::read_at(fd_, buf + done, want, s.offset + pos);
+    if (got < 0) return -1;
+    done += static_cast<size_t>(got);
+    if (static_cast<size_t>(got) < want) break;
     pos = 0;
   }
-  return done;
+  return static_cast<int64_t>(done);
 }
 
 }  // namespace brv

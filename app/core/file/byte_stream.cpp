@@ -1,13 +1,11 @@
 #include "brv_core/file/byte_stream.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <cstring>
 
 #include <brv_platform/endian.h>
+#include <brv_platform/files.h>
 
 namespace brv {
 
@@ -26,16 +24,11 @@ bool ByteReader::fill(size_t n) {
   if (pos_ >= buf_start_ && pos_ + n <= buf_start_ + buf_len_) return true;
   const size_t want = static_cast<size_t>(std::min<uint64_t>(std::max(n, kBlock), end_ - pos_));
   if (buf_.size() < want) buf_.resize(want);
-  size_t got = 0;
-  while (got < want) {
-    const ssize_t r = ::pread(fd_, buf_.data() + got, want - got, static_cast<off_t>(pos_ + got));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) break;
-    got += static_cast<size_t>(r);
-  }
+  const int64_t got = platform::read_at(fd_, buf_.data(), want, pos_);
+  if (got < 0) read_error_ = true;
   buf_start_ = pos_;
-  buf_len_ = got;
-  return got >= n;
+  buf_len_ = got < 0 ? 0 : static_cast<size_t>(got);
+  return buf_len_ >= n;
 }
 
 bool ByteReader::bytes(void* dst, size_t n) {
@@ -113,14 +106,7 @@ void ByteWriter::u64(uint64_t v) {
 void ByteWriter::f32(float v) { u32(std::bit_cast<uint32_t>(v)); }
 
 bool write_all_at(int fd, const std::vector<uint8_t>& data, uint64_t offset) {
-  size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t w = ::pwrite(fd, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return false;
-    done += static_cast<size_t>(w);
-  }
-  return true;
+  return platform::write_all_at(fd, data.data(), data.size(), offset);
 }
 
 }  // namespace brv

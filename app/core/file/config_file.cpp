@@ -1,10 +1,12 @@
 #include "brv_core/file/config_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
+
+#include <brv_platform/files.h>
+
+#include "brv_core/config/config_bounds.h"
 
 namespace brv {
 namespace {
@@ -212,20 +214,22 @@ const char* MessageConfiguration(ResultatConfiguration r) {
     case ResultatConfiguration::ErreurOuverture: return "Error opening the configuration file.";
     case ResultatConfiguration::ErreurCreation: return "Error creating the configuration file.";
     case ResultatConfiguration::Invalide: return "Configuration file invalid.";
+    case ResultatConfiguration::ErreurLecture: return "Error reading the configuration file.";
   }
   return "";
 }
 
-ResultatConfiguration OuvrirConfiguration(const std::string& chemin, bool fichierAcqOuvert, Configuration& config) {
-  const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
+ResultatConfiguration OuvrirConfiguration(const std::string& chemin, bool fichierAcqOuvert, Configuration& config,
+                                          std::vector<std::string>* corrections) {
+  std::string pourquoi;
+  uint64_t taille = 0;
+  const int fd = platform::open_input(chemin, pourquoi, &taille);
   if (fd < 0) return ResultatConfiguration::ErreurOuverture;
-  struct stat st {};
-  const uint64_t taille = ::fstat(fd, &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
   ByteReader in(fd, 0, taille);
   char magie[kLgMagieConfiguration];
   if (!in.bytes(magie, sizeof magie) || std::memcmp(magie, kMagieConfiguration, sizeof magie) != 0) {
     ::close(fd);
-    return ResultatConfiguration::Invalide;
+    return in.read_error() ? ResultatConfiguration::ErreurLecture : ResultatConfiguration::Invalide;
   }
 
   // Read both identifier forms into fresh configurations; the current one changes only on success.
@@ -238,6 +242,10 @@ ResultatConfiguration OuvrirConfiguration(const std::string& chemin, bool fichie
     in.rewind(kLgMagieConfiguration);
     ok[forme] = LireCorpsConfiguration(in, FormeConfiguration{false, forme == 1}, lue[forme]);
     exacte[forme] = ok[forme] && in.remaining() == 0;
+    if (in.read_error()) {
+      ::close(fd);
+      return ResultatConfiguration::ErreurLecture;
+    }
   }
   ::close(fd);
 
@@ -245,6 +253,8 @@ ResultatConfiguration OuvrirConfiguration(const std::string& chemin, bool fichie
   if (exacte[0] != exacte[1]) choisie = exacte[0] ? 0 : 1;
   if (!ok[choisie]) return ResultatConfiguration::Invalide;
   config = std::move(lue[choisie]);
+  std::vector<std::string> notes = BorneConfiguration(config);
+  if (corrections) *corrections = std::move(notes);
   return ResultatConfiguration::Ok;
 }
 
@@ -256,11 +266,10 @@ ResultatConfiguration EnregistrerConfiguration(const std::string& chemin, bool f
   EcrireSectionAcquisition(out, config, forme);
   EcrireSectionAffichage(out, config, forme);
 
-  const int fd = ::open(chemin.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return ResultatConfiguration::ErreurCreation;
-  const bool ecrit = write_all_at(fd, out.data(), 0);
-  const bool ferme = ::close(fd) == 0;
-  return ecrit && ferme ? ResultatConfiguration::Ok : ResultatConfiguration::ErreurCreation;
+  platform::AtomicFile fichier;
+  if (!fichier.open(chemin)) return ResultatConfiguration::ErreurCreation;
+  fichier.write(std::string_view(reinterpret_cast<const char*>(out.data().data()), out.size()));
+  return fichier.commit() ? ResultatConfiguration::Ok : ResultatConfiguration::ErreurCreation;
 }
 
 }  // namespace brv

@@ -1,8 +1,10 @@
 #include "brv_core/file/record_cursor.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include <brv_platform/endian.h>
+#include <brv_platform/files.h>
 
 namespace brv {
 
@@ -31,9 +33,13 @@ void RecordCursor::seek_end() {
 void RecordCursor::seek(RecordPos pos) {
   cur_ = pos;
   invalid_ = false;
+  read_errno_ = 0;
 }
 
 std::string RecordCursor::invalid_message() const {
+  if (read_errno_ != 0) {
+    return "read error at offset " + std::to_string(invalid_offset_) + ": " + platform::errno_text(read_errno_);
+  }
   return "invalid end of data at offset " + std::to_string(invalid_offset_);
 }
 
@@ -60,7 +66,9 @@ const uint8_t* RecordCursor::window(uint32_t z, uint64_t pos, size_t n, bool for
   }
   win_zone_ = z;
   win_start_ = start;
-  win_len_ = file_.read_zone(z, start, buf_.data(), static_cast<size_t>(len));
+  const int64_t got = file_.read_zone(z, start, buf_.data(), static_cast<size_t>(len));
+  if (got < 0) read_errno_ = errno;
+  win_len_ = got < 0 ? 0 : static_cast<uint64_t>(got);
   if (pos < win_start_ || pos + n > win_start_ + win_len_) {
     win_zone_ = UINT32_MAX;  // short read: the file ended under us
     return nullptr;

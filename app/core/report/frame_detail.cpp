@@ -6,7 +6,9 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <string_view>
+
+#include <brv_platform/files.h>
 
 #include "brv_core/decode/frame_types.h"
 #include "brv_core/file/record_cursor.h"
@@ -54,14 +56,31 @@ constexpr const char* kFin = "\n\n</HTML>";
 constexpr const char* kIlisible =
     "<P align=\"center\"><font color=\"red\"><B>Error getting<BR>frame contents</B></font></P>\n";
 
+// Texts from the user data file and from frame bytes are data, never markup.
+std::string Echappe(std::string_view t) {
+  std::string e;
+  e.reserve(t.size());
+  for (const char c : t) {
+    switch (c) {
+      case '<': e += "&lt;"; break;
+      case '>': e += "&gt;"; break;
+      case '&': e += "&amp;"; break;
+      case '"': e += "&quot;"; break;
+      case '\'': e += "&#39;"; break;
+      default: e.push_back(c);
+    }
+  }
+  return e;
+}
+
 void Libelle(std::string& p, const char* libelle, const std::string& valeur) {
-  p += Fmt("<B>%s :</B> %s<BR>\n", libelle, valeur.c_str());
+  p += Fmt("<B>%s :</B> %s<BR>\n", libelle, Echappe(valeur).c_str());
 }
 void LibelleBleu(std::string& p, const char* libelle, const std::string& nom) {
-  p += Fmt("<B>%s :</B><font color=\"blue\"> %s</font><BR>\n", libelle, nom.c_str());
+  p += Fmt("<B>%s :</B><font color=\"blue\"> %s</font><BR>\n", libelle, Echappe(nom).c_str());
 }
 void Rouge(std::string& p, const std::string& texte) {
-  p += Fmt("<font color=\"red\"><B>%s</B></font><BR>\n", texte.c_str());
+  p += Fmt("<font color=\"red\"><B>%s</B></font><BR>\n", Echappe(texte).c_str());
 }
 
 std::string TexteIdentifiant(uint8_t controle, uint16_t id) {
@@ -117,8 +136,8 @@ std::string Contenu(const DONNEE_UTILISATEUR* ud, uint16_t len, const uint8_t* o
       }
     }
     if (champ) {
-      d += Fmt("<font color=\"blue\"><B>%s</B> =</font> %s<BR>\n", champ->nom.c_str(),
-               ValeurChampUtilisateur(*champ, len, o).c_str());
+      d += Fmt("<font color=\"blue\"><B>%s</B> =</font> %s<BR>\n", Echappe(champ->nom).c_str(),
+               Echappe(ValeurChampUtilisateur(*champ, len, o)).c_str());
       pos += champ->usLongueur;
     } else {
       d += OctetsTroncon(o, pos, suivant) + "<BR>\n";
@@ -258,17 +277,20 @@ std::string PageDetailTrame(const CBrenvaleDoc& doc, const AcqFile& fichier, uin
 }
 
 std::string CheminDetailTrame() {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string dir = tmp && *tmp ? tmp : "/tmp";
-  if (dir.back() != '/') dir += '/';
-  return dir + "frame.htm";
+  // One private folder per run: a fixed name in a shared folder is where a link may wait.
+  static const std::string dossier = [] {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string modele = tmp && *tmp ? tmp : "/tmp";
+    if (modele.back() != '/') modele += '/';
+    modele += "brenvale-XXXXXX";
+    return ::mkdtemp(modele.data()) ? modele : std::string();
+  }();
+  return dossier.empty() ? std::string() : dossier + "/frame.htm";
 }
 
 bool EcritDetailTrame(const std::string& page, const std::string& chemin, std::string& message) {
-  std::ofstream out(chemin, std::ios::binary | std::ios::trunc);
-  if (out) out.write(page.data(), static_cast<std::streamsize>(page.size()));
-  if (out) out.close();
-  if (!out) {
+  platform::AtomicFile out;
+  if (chemin.empty() || !out.open(chemin) || !out.write(page) || !out.commit()) {
     message = "Error formatting frame detail:\nImpossible to create a temporary file.";
     return false;
   }

@@ -1,12 +1,10 @@
 #include "brv_core/synth/sample_capture.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include <brv_platform/filetime.h>
+#include <brv_platform/files.h>
 
 #include "brv_core/synth/sample_traffic.h"
 #include "zone_writer.h"
@@ -62,13 +60,6 @@ class RecordMaker {
   bool started_ = false;
 };
 
-struct Fd {
-  int fd = -1;
-  ~Fd() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
 uint64_t start_filetime(uint64_t seed) {
   platform::CalendarFields f{2026, 3, 17, 9, 30, 0, 0};
   uint64_t ft = 0;
@@ -89,11 +80,15 @@ bool write_sample_capture(const std::string& path, const SampleCaptureOptions& o
     error = "circular zone size must be at least 4096 bytes";
     return false;
   }
+  if (o.zone_size > kZoneSizeMax) {
+    error = "zone size must be at most " + std::to_string(kZoneSizeMax) + " bytes";
+    return false;
+  }
 
-  Fd out;
-  out.fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (out.fd < 0) {
-    error = "cannot create " + path + ": " + std::strerror(errno);
+  // Written beside the target and renamed into place once whole.
+  platform::AtomicFile out;
+  if (!out.open(path)) {
+    error = "cannot create " + path + ": " + out.error();
     return false;
   }
 
@@ -112,16 +107,16 @@ bool write_sample_capture(const std::string& path, const SampleCaptureOptions& o
   const uint64_t estimate = o.frames * kRecordEstimate;
 
   if (o.layout == AcqLayout::Linear) {
-    ZoneWriter zone(out.fd, kTailleEntete, 0);
+    ZoneWriter zone(out.fd(), kTailleEntete, 0);
     for (uint64_t i = 0; i < o.frames && ok; ++i) ok = zone.append_record(rec, maker.next(rec));
     ok = ok && zone.flush();
     h.ullLgZonePostTrig = zone.written();
     summary.bytes_written = zone.written();
   } else if (o.layout == AcqLayout::Circular) {
-    uint64_t block = (o.zone_size ? o.zone_size : estimate * 2 / 5) / kCircularBlocks;
+    uint64_t block = (o.zone_size ? o.zone_size : std::min(estimate * 2 / 5, kZoneSizeMax)) / kCircularBlocks;
     if (o.zone_size == 0) block = std::max<uint64_t>(4096, block / 4096 * 4096);
     const uint64_t size = block * kCircularBlocks;
-    ZoneWriter zone(out.fd, kTailleEntete, size);
+    ZoneWriter zone(out.fd(), kTailleEntete, size);
     for (uint64_t i = 0; i < o.frames && ok; ++i) ok = zone.append_record(rec, maker.next(rec));
     ok = ok && zone.flush();
     h.enEtatAcq = ARRET_UTILISATEUR;  // a circular capture runs until stopped
@@ -133,11 +128,12 @@ bool write_sample_capture(const std::string& path, const SampleCaptureOptions& o
   } else {
     const uint64_t pre_frames = o.frames / 2;
     const uint64_t requested =
-        std::max(kPretrigMinimum, o.zone_size ? o.zone_size : pre_frames * kRecordEstimate * 10 / 11 / 2);
+        std::max(kPretrigMinimum,
+                 o.zone_size ? o.zone_size : std::min(pre_frames * kRecordEstimate * 10 / 11 / 2, kZoneSizeMax));
     const uint64_t block = requested / 10;
     const uint64_t size = block * 11;
     h.ullPosZonePreTrig = kTailleEntete;
-    ZoneWriter pre(out.fd, kTailleEntete, size);
+    ZoneWriter pre(out.fd(), kTailleEntete, size);
     for (uint64_t i = 0; i < pre_frames && ok; ++i) ok = pre.append_record(rec, maker.next(rec));
     ok = ok && pre.flush();
     if (pre.written() == 0) {
@@ -150,7 +146,7 @@ bool write_sample_capture(const std::string& path, const SampleCaptureOptions& o
     h.ullPosZonePostTrig = pre.wrapped() ? kTailleEntete + size : kTailleEntete + pre.written();
     if (h.ullPosZonePostTrig == kTailleEntete) h.ullPosZonePostTrig = kTailleEntete + size;
 
-    ZoneWriter post(out.fd, h.ullPosZonePostTrig, 0);
+    ZoneWriter post(out.fd(), h.ullPosZonePostTrig, 0);
     if (o.frames > pre_frames && ok) {
       maker.next(rec);  // the trigger frame
       h.ullDateTrig = maker.date();
@@ -165,9 +161,13 @@ bool write_sample_capture(const std::string& path, const SampleCaptureOptions& o
 
   uint8_t raw[kTailleEntete];
   ecrire_entete(h, raw);
-  ok = ok && ::pwrite(out.fd, raw, sizeof raw, 0) == static_cast<ssize_t>(sizeof raw);
+  ok = ok && platform::write_all_at(out.fd(), raw, sizeof raw, 0);
   if (!ok) {
-    error = "cannot write " + path + ": " + std::strerror(errno);
+    error = "cannot write " + path + ": " + platform::errno_text(errno);
+    return false;  // the temporary goes with `out`
+  }
+  if (!out.commit()) {
+    error = "cannot write " + path + ": " + out.error();
     return false;
   }
   summary.records_written = o.frames;

@@ -1,9 +1,8 @@
 #include "zone_writer.h"
 
-#include <unistd.h>
+#include <algorithm>
 
-#include <cerrno>
-#include <cstring>
+#include <brv_platform/files.h>
 
 namespace brv {
 
@@ -32,11 +31,9 @@ bool ZoneWriter::flush() {
   while (done < buf_.size()) {
     size_t chunk = buf_.size() - done;
     if (size_ != 0) chunk = static_cast<size_t>(std::min<uint64_t>(chunk, size_ - logical % size_));
-    const ssize_t w = ::pwrite(fd_, buf_.data() + done, chunk, static_cast<off_t>(physical(logical)));
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return false;
-    done += static_cast<size_t>(w);
-    logical += static_cast<uint64_t>(w);
+    if (!platform::write_all_at(fd_, buf_.data() + done, chunk, physical(logical))) return false;
+    done += chunk;
+    logical += chunk;
   }
   flushed_ = logical;
   buf_.clear();

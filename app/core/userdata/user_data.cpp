@@ -2,7 +2,8 @@
 
 #include <cctype>
 #include <cstdio>
-#include <fstream>
+
+#include <brv_platform/files.h>
 
 #include <vandrel/bitfield.h>
 
@@ -79,15 +80,14 @@ bool adresse_convient(const CritereAdresse& c, const uint8_t* o) {
 
 LectureDonneesUtilisateur LitDonneesUtilisateur(const std::string& chemin, std::vector<DONNEE_UTILISATEUR>& liste) {
   LectureDonneesUtilisateur r;
-  std::ifstream in(chemin);
-  if (!in) {
+  std::string texte;
+  if (!platform::read_small_file(chemin, kTailleDonneesUtilisateurMax, texte, r.pourquoi)) {
     r.resultat = LectureDonneesUtilisateur::ErreurOuverture;
     r.message = "Error opening the user data file";
     return r;
   }
   std::vector<DONNEE_UTILISATEUR> lue;
   std::string cle;
-  std::string brute;
   const auto invalide = [&](uint64_t ligne) {
     char t[64];
     std::snprintf(t, sizeof t, "Invalid user data file (line %llu)", static_cast<unsigned long long>(ligne));
@@ -96,8 +96,11 @@ LectureDonneesUtilisateur LitDonneesUtilisateur(const std::string& chemin, std::
     r.message = t;
     return r;
   };
-  for (uint64_t numero = 1; std::getline(in, brute); ++numero) {
-    const std::string_view ligne = rogne(brute);
+  std::string_view reste = texte;
+  for (uint64_t numero = 1; !reste.empty(); ++numero) {
+    const size_t fin = reste.find('\n');
+    const std::string_view ligne = rogne(reste.substr(0, fin));
+    reste.remove_prefix(fin == std::string_view::npos ? reste.size() : fin + 1);
     if (ligne.empty() || ligne.substr(0, 2) == "//" || ligne.find(';') == std::string_view::npos) continue;
     if (ligne.front() == ';') return invalide(numero);
     const auto f = decoupe(ligne, ';', 11);

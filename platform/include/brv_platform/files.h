@@ -21,6 +21,10 @@ std::string errno_text(int error);
 // what was wrong ("Is a directory", "not a regular file", or the system's text).
 int open_input(const std::string& path, std::string& why, uint64_t* size = nullptr);
 
+// Reads a whole regular file of at most max_size bytes (a text setting: user data, a scenario);
+// false with `why` otherwise. A read error is an error, never the end of the file.
+bool read_small_file(const std::string& path, uint64_t max_size, std::string& text, std::string& why);
+
 // Reads up to n bytes at offset, retrying short reads; the count read (less only at the end of
 // the file), or -1 on a read error (errno kept).
 int64_t read_at(int fd, void* buffer, size_t n, uint64_t offset);

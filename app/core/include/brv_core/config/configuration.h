@@ -25,6 +25,13 @@ enum UniteTaille : uint8_t { UNITE_KO = 0, UNITE_MO = 1, UNITE_GO = 2 };
 enum MethodePreTrig : uint8_t { PRETRIG_AUCUNE = 0, PRETRIG_POURCENT = 1, PRETRIG_TRAMES = 2, PRETRIG_DUREE = 3 };
 enum VoieEcoute : uint32_t { VOIE_AUTO = 0, VOIE_1 = 1, VOIE_2 = 2 };
 
+// Bytes in one unit of a zone size: a kilobyte is 1024 bytes, a megabyte 1000 kilobytes.
+constexpr uint64_t octets_par_unite(uint8_t unite) {
+  return unite == UNITE_KO ? 1024ULL : unite == UNITE_GO ? 1024000000ULL : 1024000ULL;
+}
+// The largest zone a configuration may ask for: a size beyond it would wrap once in bytes.
+inline constexpr uint64_t kTailleZoneMaxOctets = uint64_t{1} << 62;
+
 // Post-trigger zone, 32 bytes in the file.
 struct ZonePostTrig {
   uint32_t bContinue = 0;          // "Continuous acquisition on circular file"

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "brv_core/document/frame_index.h"
 #include "brv_core/file/byte_stream.h"
@@ -91,6 +93,15 @@ enum class LectureResultats {
   ListeIgnoree,  // a list too large to hold was skipped and left empty; the rest was read
   Tronque,       // the tail ended early or a count runs past it: what follows was not read
 };
+
+// The index block size read from a file, and the plausible range it must lie in: a tiny block
+// would close an index record on every row.
+inline constexpr uint32_t kTailleBlocIndexMin = 4096;
+inline constexpr uint32_t kTailleBlocIndexMax = 1U << 30;
+
+// Replaces the stored values that drive a step and lie outside their plausible range by their
+// defaults; one information line per value replaced.
+std::vector<std::string> BorneResultats(AcqResults& r);
 
 void EcritResultats(ByteWriter& out, const AcqResults& r);
 LectureResultats LitResultats(ByteReader& in, AcqResults& r, const LimitesLecture& limites = {});

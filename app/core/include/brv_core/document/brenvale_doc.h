@@ -80,7 +80,8 @@ class CBrenvaleDoc {
 
   // Writes configuration part B and the results behind the data of AcqFilePath.
   bool SaveAcquisitionTail();
-  // Copies the file to chemin (unless it is the same file) and writes the tail there.
+  // Copies the file to chemin (unless it is the same file) and writes the tail there; the copy is
+  // made beside chemin and renamed into place only when whole.
   bool SaveAcquisitionAs(const std::string& chemin);
   // Part A behind the data at the end of a live acquisition; records ConfigPartBOffset.
   bool AppendConfigurationPartA(int fd);
@@ -102,7 +103,8 @@ class CBrenvaleDoc {
   const std::string& RepertoireDefaut() const { return repertoireDefaut_; }
 
  private:
-  uint64_t PositionPartieA() const;
+  // Where part A goes in the file open on fd: behind the last whole record. False on a read error.
+  bool PositionPartieA(int fd, uint64_t& position) const;
   bool EcritQueue(int fd);
 
   IRapportDocument& rapport_;

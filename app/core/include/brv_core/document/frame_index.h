@@ -29,6 +29,7 @@ inline constexpr uint64_t kLigneCloture = ~uint64_t{0};
 
 class CIndexTrames {
  public:
+  // The first allocation; the capacity doubles from there.
   static constexpr size_t kCroissance = 512;
 
   // Appends a record, or applies a closing record to the last one.

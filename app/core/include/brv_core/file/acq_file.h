@@ -36,7 +36,7 @@ struct AcqZone {
 
 enum class AcqOpenStatus {
   Ok,
-  CannotOpen,  // the file could not be opened
+  CannotOpen,  // the file could not be opened or read, or is not a regular file
   Invalid,     // short header, wrong format word or inconsistent zone positions
 };
 
@@ -69,8 +69,11 @@ class AcqFile {
   const std::string& message() const { return message_; }
   const std::string& detail() const { return detail_; }
 
-  // Reads up to n bytes at logical position pos of zone z; fewer only where the file ends.
-  size_t read_zone(size_t z, uint64_t pos, uint8_t* buf, size_t n) const;
+  // Reads up to n bytes at logical position pos of zone z; fewer only where the file ends, -1 on a
+  // read error (errno kept).
+  int64_t read_zone(size_t z, uint64_t pos, uint8_t* buf, size_t n) const;
+  // The descriptor the file is read through (-1 when closed).
+  int descriptor() const { return fd_; }
 
  private:
   AcqOpenStatus fail(AcqOpenStatus status, std::string message, std::string detail);

@@ -26,6 +26,8 @@ class ByteReader {
   uint64_t position() const { return pos_; }
   uint64_t remaining() const { return end_ - pos_; }
   bool ok() const { return ok_; }
+  // The file failed under a read (not merely ended): an error to report, not a damaged file.
+  bool read_error() const { return read_error_; }
   // Moves back to an earlier position of the range (to try another reading of the same bytes).
   void rewind(uint64_t pos);
 
@@ -39,6 +41,7 @@ class ByteReader {
   uint64_t buf_start_ = 0;
   size_t buf_len_ = 0;
   bool ok_ = true;
+  bool read_error_ = false;
 };
 
 // Collects fields in memory; the caller writes the block in one go.

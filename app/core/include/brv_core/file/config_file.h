@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "brv_core/config/configuration.h"
 #include "brv_core/file/byte_stream.h"
@@ -28,16 +29,18 @@ void EcrireSectionAffichage(ByteWriter& out, const Configuration& config, FormeC
 bool LireCorpsConfiguration(ByteReader& in, FormeConfiguration forme, Configuration& config,
                             uint64_t* debutAffichage = nullptr);
 
-enum class ResultatConfiguration { Ok, ErreurOuverture, ErreurCreation, Invalide };
+enum class ResultatConfiguration { Ok, ErreurOuverture, ErreurCreation, Invalide, ErreurLecture };
 
 // Texts the program shows for each failure.
 const char* MessageConfiguration(ResultatConfiguration r);
 
-// Reads a .cfg file. config changes only on success. The identifier form is the one whose
-// reading consumes the file exactly; when both or neither do, fichierAcqOuvert decides.
-ResultatConfiguration OuvrirConfiguration(const std::string& chemin, bool fichierAcqOuvert, Configuration& config);
+// Reads a .cfg file (a regular file). config changes only on success. The identifier form is the
+// one whose reading consumes the file exactly; when both or neither do, fichierAcqOuvert decides.
+// Implausible values are replaced by their defaults, each named in corrections.
+ResultatConfiguration OuvrirConfiguration(const std::string& chemin, bool fichierAcqOuvert, Configuration& config,
+                                          std::vector<std::string>* corrections = nullptr);
 
-// Writes a .cfg file in the form that fichierAcqOuvert selects.
+// Writes a .cfg file in the form that fichierAcqOuvert selects, whole or not at all.
 ResultatConfiguration EnregistrerConfiguration(const std::string& chemin, bool fichierAcqOuvert,
                                                const Configuration& config);
 

@@ -51,6 +51,8 @@ class RecordCursor {
   // After Invalid: the file offset where the bad length was found, and the text to show.
   uint64_t invalid_offset() const { return invalid_offset_; }
   std::string invalid_message() const;
+  // After Invalid: the file could not be read there (an error to report, not bad data).
+  bool read_error() const { return read_errno_ != 0; }
 
  private:
   // Makes [pos, pos + n) of zone z available; forward fills start at pos, backward fills end there.
@@ -67,6 +69,7 @@ class RecordCursor {
   RecordPos cur_;
   bool invalid_ = false;
   uint64_t invalid_offset_ = 0;
+  int read_errno_ = 0;
 };
 
 }  // namespace brv

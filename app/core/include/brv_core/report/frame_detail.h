@@ -34,10 +34,12 @@ bool IdentifiantRepondu(const AcqFile& fichier, uint64_t posFichier, uint16_t& i
 std::string PageDetailTrame(const CBrenvaleDoc& doc, const AcqFile& fichier, uint64_t ligne,
                             const std::vector<DONNEE_UTILISATEUR>* donnees, bool afficheTelegramme = true);
 
-// "frame.htm" in $TMPDIR, or in /tmp.
+// "frame.htm" in a private folder made for this run under $TMPDIR, or under /tmp; empty when the
+// folder cannot be made.
 std::string CheminDetailTrame();
 
-// Writes the page; on failure message holds the two lines to show.
+// Writes the page whole (a temporary renamed into place); on failure message holds the two lines
+// to show.
 bool EcritDetailTrame(const std::string& page, const std::string& chemin, std::string& message);
 
 namespace detail_trame {

@@ -9,6 +9,9 @@
 
 namespace brv {
 
+// Rotating zones stay within 16 GiB: their sub-block length is stored in 32 bits.
+inline constexpr uint64_t kZoneSizeMax = uint64_t{1} << 34;
+
 struct SampleCaptureOptions {
   uint64_t frames = 10000;
   AcqLayout layout = AcqLayout::Linear;

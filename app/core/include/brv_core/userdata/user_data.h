@@ -54,9 +54,13 @@ struct LectureDonneesUtilisateur {
   enum Resultat { Ok, ErreurOuverture, Invalide } resultat = Ok;
   uint64_t ligne = 0;   // the invalid line
   std::string message;  // the text to show
+  std::string pourquoi; // why the file could not be read (the system's words)
 };
 
-// Reads a user data file; the list is replaced only when the whole file reads.
+// A user data file names a network's identifiers: anything larger is not one.
+inline constexpr uint64_t kTailleDonneesUtilisateurMax = uint64_t{64} << 20;
+
+// Reads a user data file (a regular file); the list is replaced only when the whole file reads.
 LectureDonneesUtilisateur LitDonneesUtilisateur(const std::string& chemin, std::vector<DONNEE_UTILISATEUR>& liste);
 
 // The first entry that names this frame. idConnu/id: the identifier of the identification frame a

@@ -1,0 +1,28 @@
+#pragma once
+// Where the engine's data ends in an acquisition file: the program's tail goes there, behind the
+// last whole record and never inside the data.
+
+#include <cstdint>
+
+#include <vandrel/acq_file.h>
+
+namespace brv {
+
+// The header still holds its start values: the capture never went through its stop sequence (or
+// the stop could not rewrite it), so it says nothing of where the data ends.
+constexpr bool entete_de_depart(const vandrel::ENTETE_FICHIER& h) {
+  return h.enEtatAcq == vandrel::ATTENTE_TRAFIC && h.ullLgZonePostTrig == 0;
+}
+
+struct FinDonnees {
+  uint64_t position = vandrel::kTailleEntete;
+  bool parcourue = false;      // found by walking the records, the header not giving it
+  bool erreurLecture = false;  // the walk met a read error: position is then the file size
+};
+
+// The end of the data of the file open on fd (taille bytes long). After a stop the header gives
+// it; from a start header it is found by walking the whole records, and where a rotating zone may
+// have wrapped, the zone's extent in the file is kept whole.
+FinDonnees ChercheFinDonnees(int fd, const vandrel::ENTETE_FICHIER& h, uint64_t taille);
+
+}  // namespace brv
