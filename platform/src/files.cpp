@@ -171,7 +171,7 @@ bool AtomicFile::open(const std::string& target) {
     std::string candidate = (slash == std::string::npos ? std::string() : folder) + "." + name + ".";
     for (int i = 0; i < 6; ++i) candidate.push_back(letters[pick() % (sizeof letters - 1)]);
     // The mode the umask allows, as for any new file; an existing file keeps its own.
-    fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd_ = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ >= 0) {
       temporary_ = std::move(candidate);
       if (exists) (void)::fchmod(fd_, st.st_mode & 07777);

@@ -418,7 +418,7 @@ bool TacheLecture::LitEnregistrements(bool anneau) {
 }
 
 void TacheLecture::EcritPartieA() {
-  const int fd = ::open(doc_.AcqFilePath.c_str(), O_WRONLY | O_CLOEXEC);
+  const int fd = ::open(doc_.AcqFilePath.c_str(), O_RDWR | O_CLOEXEC);
   // A file that cannot be opened is left as it is.
   if (fd < 0) return;
   doc_.AppendConfigurationPartA(fd);

@@ -256,7 +256,8 @@ bool CBrenvaleDoc::EcritQueue(int fd) {
 
 bool CBrenvaleDoc::SaveAcquisitionTail() {
   Fd f;
-  f.fd = ::open(AcqFilePath.c_str(), O_WRONLY | O_CLOEXEC);
+  // Read and write: the data end may have to be found by walking the records.
+  f.fd = ::open(AcqFilePath.c_str(), O_RDWR | O_CLOEXEC);
   struct stat st {};
   if (f.fd < 0 || ::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     rapport_.BoiteMessage(kErreurOuvertureAcq, IconeMessage::Erreur);

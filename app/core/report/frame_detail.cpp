@@ -2,10 +2,13 @@
 
 #include "brv_core/report/frame_detail.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string_view>
 
 #include <brv_platform/files.h>
@@ -277,14 +280,19 @@ std::string PageDetailTrame(const CBrenvaleDoc& doc, const AcqFile& fichier, uin
 }
 
 std::string CheminDetailTrame() {
-  // One private folder per run: a fixed name in a shared folder is where a link may wait.
-  static const std::string dossier = [] {
+  // One private folder per run: a fixed name in a shared folder is where a link may wait. Made
+  // again when something cleaned the temporary folder during a long session.
+  static std::mutex verrou;
+  static std::string dossier;
+  std::lock_guard lock(verrou);
+  struct stat st {};
+  if (dossier.empty() || ::lstat(dossier.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     const char* tmp = std::getenv("TMPDIR");
     std::string modele = tmp && *tmp ? tmp : "/tmp";
     if (modele.back() != '/') modele += '/';
     modele += "brenvale-XXXXXX";
-    return ::mkdtemp(modele.data()) ? modele : std::string();
-  }();
+    dossier = ::mkdtemp(modele.data()) ? modele : std::string();
+  }
   return dossier.empty() ? std::string() : dossier + "/frame.htm";
 }
 

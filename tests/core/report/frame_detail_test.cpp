@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 
@@ -221,6 +222,32 @@ TEST_F(FrameDetail, TelegramContentsFollowTheOption) {
                           "19 1A 1B 1C 1D 1E 1F<BR>"))
       << p;
   EXPECT_FALSE(contient(PageDetailTrame(doc_, fichier_, 0, nullptr, false), "Telegram content"));
+}
+
+TEST_F(FrameDetail, NamesAndAsciiFromFramesAreTextNotMarkup) {
+  donnees(
+      "<img src=x onerror=alert(1)>;ID;3;0x0100;;;\n"
+      "Tag & 'name';FIELD;2;;;;8;32;ASCII;;\n");
+  trames({avec_crc({0x03, 0x01, 0x00}), avec_crc({0x02, '<', 'b', '>', '"'})});
+  const std::string id = page(0);
+  EXPECT_TRUE(contient(id, "&lt;img src=x onerror=alert(1)&gt;")) << id;
+  EXPECT_FALSE(contient(id, "<img"));
+  const std::string valeur = page(1);
+  EXPECT_TRUE(contient(valeur, "<B>Tag &amp; &#39;name&#39;</B> =</font> &lt;b&gt;&quot;<BR>")) << valeur;
+}
+
+TEST_F(FrameDetail, ThePageLivesInAPrivateFolder) {
+  const std::string chemin = CheminDetailTrame();
+  ASSERT_FALSE(chemin.empty());
+  EXPECT_TRUE(chemin.ends_with("/frame.htm"));
+  const std::filesystem::path dossier = std::filesystem::path(chemin).parent_path();
+  EXPECT_EQ(std::filesystem::status(dossier).permissions() & std::filesystem::perms::all, std::filesystem::perms::owner_all);
+  EXPECT_EQ(CheminDetailTrame(), chemin);
+  // A folder cleaned away meanwhile is made again.
+  std::filesystem::remove_all(dossier);
+  const std::string encore = CheminDetailTrame();
+  EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(encore).parent_path()));
+  std::filesystem::remove_all(std::filesystem::path(encore).parent_path());
 }
 
 TEST_F(FrameDetail, UnreadableRowAndUnwritableFile) {
