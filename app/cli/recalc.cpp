@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "capture_open.h"
 #include "output.h"
 
 namespace brv::cli {
@@ -33,6 +34,10 @@ class ProgressLine : public IObservateurTache {
 }  // namespace
 
 int recalcule(const std::string& capture, const std::string& config, Recalcul& r) {
+  // The file's own words first (a directory, a short header...), as `info` gives them.
+  AcqFile probe;
+  if (const int status = open_capture(capture, probe)) return status;
+  probe.close();
   r.doc = std::make_unique<CBrenvaleDoc>(r.reporter);
   if (!r.doc->OuvrirAcquisition(capture)) {
     return fail(r.reporter.erreurs.empty() ? "Acquisition file invalid." : r.reporter.erreurs.front(), capture);
