@@ -32,7 +32,7 @@ Runner add_detail_command(CLI::App& app) {
   whole_number(cmd->add_option("row", args->row, "Row of the frames list")->required(), 0);
   cmd->add_option("--userdata", args->userdata, "Name identifiers, addresses and bit fields from this file");
   cmd->add_option("--config", args->config, "Take the display settings from this configuration file");
-  cmd->add_option("-o,--output", args->output, "Page to write (default frame.htm in the temporary directory)");
+  cmd->add_option("-o,--output", args->output, "Page to write (default frame.htm in a private folder under $TMPDIR)");
 
   return [args]() -> int {
     if (!args->output.empty() && platform::names_an_input(args->output, {args->path, args->userdata, args->config})) {
