@@ -72,11 +72,14 @@ int64_t read_at(int fd, void* buffer, size_t n, uint64_t offset) {
   return static_cast<int64_t>(got);
 }
 
-bool write_all(int fd, const void* data, size_t n) {
+namespace {
+// Writes all n bytes through op(pointer, count, done), retrying short writes and interrupts.
+template <typename Op>
+bool write_loop(const void* data, size_t n, Op op) {
   const auto* p = static_cast<const uint8_t*>(data);
   size_t done = 0;
   while (done < n) {
-    const ssize_t w = ::write(fd, p + done, n - done);
+    const ssize_t w = op(p + done, n - done, done);
     if (w < 0 && errno == EINTR) continue;
     if (w <= 0) {
       if (w == 0) errno = EIO;
@@ -86,20 +89,16 @@ bool write_all(int fd, const void* data, size_t n) {
   }
   return true;
 }
+}  // namespace
+
+bool write_all(int fd, const void* data, size_t n) {
+  return write_loop(data, n, [fd](const uint8_t* p, size_t k, size_t) { return ::write(fd, p, k); });
+}
 
 bool write_all_at(int fd, const void* data, size_t n, uint64_t offset) {
-  const auto* p = static_cast<const uint8_t*>(data);
-  size_t done = 0;
-  while (done < n) {
-    const ssize_t w = ::pwrite(fd, p + done, n - done, static_cast<off_t>(offset + done));
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      if (w == 0) errno = EIO;
-      return false;
-    }
-    done += static_cast<size_t>(w);
-  }
-  return true;
+  return write_loop(data, n, [fd, offset](const uint8_t* p, size_t k, size_t done) {
+    return ::pwrite(fd, p, k, static_cast<off_t>(offset + done));
+  });
 }
 
 namespace {

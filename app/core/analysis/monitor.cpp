@@ -368,22 +368,15 @@ bool TacheLecture::Lit() {
 }
 
 void TacheLecture::InvalideFin() {
-  if (erreurLecture_) {
-    if (live_) {
-      obs_.LigneInformation("Acquisition aborted because of error accessing the acquisition file.");
-      doc_.Resultats.EndReason = FIN_ERREUR_FICHIER;
-    } else {
-      obs_.LigneInformation("Re-calculation aborted because of error accessing the acquisition file.");
-      doc_.Resultats.RecalcEndReason = RECALCUL_ERREUR_FICHIER;
-    }
-    return;
-  }
+  const bool lecture = erreurLecture_;
   if (live_) {
-    obs_.LigneInformation("Acquisition aborted because of invalid end of file error.");
-    doc_.Resultats.EndReason = FIN_FIN_FICHIER_INVALIDE;
+    obs_.LigneInformation(lecture ? "Acquisition aborted because of error accessing the acquisition file."
+                                  : "Acquisition aborted because of invalid end of file error.");
+    doc_.Resultats.EndReason = lecture ? FIN_ERREUR_FICHIER : FIN_FIN_FICHIER_INVALIDE;
   } else {
-    obs_.LigneInformation("Re-calculation aborted because of invalid end of file error.");
-    doc_.Resultats.RecalcEndReason = RECALCUL_FIN_FICHIER_INVALIDE;
+    obs_.LigneInformation(lecture ? "Re-calculation aborted because of error accessing the acquisition file."
+                                  : "Re-calculation aborted because of invalid end of file error.");
+    doc_.Resultats.RecalcEndReason = lecture ? RECALCUL_ERREUR_FICHIER : RECALCUL_FIN_FICHIER_INVALIDE;
   }
 }
 
