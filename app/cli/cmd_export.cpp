@@ -6,6 +6,8 @@
 #include <sstream>
 
 #include "brv_core/report/text_export.h"
+#include "brv_platform/files.h"
+#include "capture_open.h"
 #include "commands.h"
 #include "output.h"
 #include "recalc.h"
@@ -40,6 +42,9 @@ Runner add_export_command(CLI::App& app) {
   cmd->add_option("--userdata", args->userdata, "User data file naming identifiers, addresses and bit fields");
 
   return [args]() -> int {
+    if (platform::names_an_input(args->output, {args->path, args->config, args->userdata})) {
+      return fail(platform::overwrite_input_message(args->output));
+    }
     PARAM_EXPORT p;
     p.ulFormat = args->spreadsheet ? EXPORT_TABLEUR : EXPORT_TRAITEMENT_TEXTE;
     p.bUtiliseSeparateur = !args->separator.empty();
@@ -75,13 +80,17 @@ Runner add_export_command(CLI::App& app) {
       const auto r = LitDonneesUtilisateur(args->userdata, userdata);
       if (r.resultat != LectureDonneesUtilisateur::Ok) return fail(r.message, args->userdata);
     }
+    AcqFile file;
+    if (const int status = open_capture(args->path, file)) return status;
+    if (const int status = refuse_interrupted(file)) return status;
     Recalcul r;
     if (const int status = recalcule(args->path, args->config, r)) return status;
-    AcqFile file;
-    if (file.open(args->path) != AcqOpenStatus::Ok) return fail(file.message(), args->path);
     SourceExport source{*r.doc, file, r.resultat.bourrage, &r.resultat.points, args->userdata.empty() ? nullptr : &userdata};
     const ResultatExport e = ExporteTexte(args->output, p, source, first, last);
-    if (e.etat != ResultatExport::Ok) return fail(e.message, args->output);
+    if (e.etat != ResultatExport::Ok) {
+      const std::string& about = e.etat == ResultatExport::ErreurLecture ? args->path : args->output;
+      return fail(e.message, e.detail.empty() ? about : about + ": " + e.detail);
+    }
     emit("exported " + std::to_string(e.lignes) + " rows to " + args->output + "\n");
     return 0;
   };

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "brv_core/document/acq_description.h"
+#include "capture_open.h"
 #include "commands.h"
 #include "output.h"
 #include "recalc.h"
@@ -30,6 +31,11 @@ Runner add_stats_command(CLI::App& app) {
   cmd->add_flag("--json", args->json, "Write one JSON object");
 
   return [args]() -> int {
+    {
+      AcqFile file;
+      if (const int status = open_capture(args->path, file)) return status;
+      if (const int status = refuse_interrupted(file)) return status;
+    }
     Recalcul r;
     if (const int status = recalcule(args->path, args->config, r)) return status;
     const AcqResults& res = r.doc->Resultats;

@@ -59,6 +59,9 @@ class CLecteurLignes {
 
   // After a read that stopped early on a damaged record, its text; empty otherwise.
   const std::string& Erreur() const { return erreur_; }
+  // Why a read gave no row `ligne` although the list holds it: the damaged record, or the data
+  // ending early.
+  std::string TexteManque(uint64_t ligne) const;
 
  private:
   bool PointDeDepart(uint64_t ligne, RecordPos& pos, uint64_t& premiereLigne) const;
@@ -77,6 +80,7 @@ class CLecteurLignes {
   RecordPos posSuivante_;
   PreviousRecord precSuivant_;
   std::string erreur_;
+  RecordText texte_;  // the texts of one record, reused
   bool dateAbsolue_ = false;
   bool octets_ = false;
 };
