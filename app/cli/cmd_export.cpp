@@ -5,6 +5,7 @@
 #include <memory>
 #include <sstream>
 
+#include "brv_core/document/acq_description.h"
 #include "brv_core/report/text_export.h"
 #include "brv_platform/files.h"
 #include "capture_open.h"
@@ -92,6 +93,9 @@ Runner add_export_command(CLI::App& app) {
       return fail(e.message, e.detail.empty() ? about : about + ": " + e.detail);
     }
     emit("exported " + std::to_string(e.lignes) + " rows to " + args->output + "\n");
+    // A re-reading that stopped early listed fewer rows than the capture holds: as frames and stats.
+    const std::string end = TexteFinRecalcul(r.doc->Resultats.RecalcEndReason);
+    if (!end.empty()) return fail(end);
     return 0;
   };
 }

@@ -55,19 +55,17 @@ Runner add_frames_command(CLI::App& app) {
     std::vector<LIGNE_TRAME> rows;
     // Rows are formatted straight into the output, in blocks; nothing more once stdout failed.
     while (left > 0 && row < total && !output_failed()) {
-      const size_t want = static_cast<size_t>(std::min<uint64_t>(left, 4096));
+      const size_t want = static_cast<size_t>(std::min<uint64_t>({left, total - row, 4096}));
       const size_t got = reader.Lit(row, want, true, rows);
       for (const auto& l : rows) append_frame_row(output_buffer(), l, format);
       emitted();
-      if (!reader.Erreur().empty()) return fail(reader.Erreur());
-      if (got == 0) break;
+      // The list holds rows the file did not give: the listing is not whole.
+      if (got < want) return fail(reader.TexteManque(row + got));
       row += got;
       left -= got;
     }
+    // Its failure is told once stdout is closed.
     if (output_failed()) return 0;
-    if (row < total && left > 0) {
-      return fail("The capture ended before row " + std::to_string(row) + " of " + std::to_string(total) + ".");
-    }
     const std::string end = TexteFinRecalcul(r.doc->Resultats.RecalcEndReason);
     if (!end.empty()) return fail(end);
     return 0;

@@ -148,6 +148,12 @@ TEST_F(CliOutput, ExportRefusesItsInputsAndFailsWhole) {
     EXPECT_EQ(r.out, "") << c.output;
     EXPECT_EQ(r.err, c.message + "\n") << c.output;
   }
+  // A capture whose end is damaged gives the rows that could be read, and fails saying so.
+  std::ofstream(dir_.file("cut.dat"), std::ios::binary) << capture.substr(0, 3000);
+  const auto cut = run_cli({"export", dir_.file("cut.dat"), "-o", dir_.file("cut.txt")});
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_NE(cut.err.find("Re-calculation aborted because of invalid end of file error."), std::string::npos);
+
   EXPECT_EQ(contents(dat_), capture);
   EXPECT_EQ(contents(cfg_), config);
   EXPECT_EQ(contents(csv_), plant);
