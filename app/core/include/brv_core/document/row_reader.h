@@ -49,7 +49,8 @@ class CLecteurLignes {
   CLecteurLignes(const CBrenvaleDoc& doc, const AcqFile& fichier);
 
   // Rows [premiere, premiere + nombre), fewer at the end of the data. With texte the rows carry
-  // their decoded texts, otherwise their frame bytes. Returns the number of rows filled.
+  // their decoded texts, otherwise their frame bytes. Returns the number of rows filled. The rows
+  // already in lignes are filled again in place: a vector passed again keeps their storage.
   size_t Lit(uint64_t premiere, size_t nombre, bool texte, std::vector<LIGNE_TRAME>& lignes);
 
   // Rows also carry their absolute date text (the list leaves it to the display).
