@@ -9,4 +9,10 @@ int open_capture(const std::string& path, AcqFile& file) {
   return 0;
 }
 
+int refuse_interrupted(const AcqFile& file) {
+  if (file.interrupted()) return fail(kInterruptedText);
+  if (file.truncated()) fail(kTruncatedText);
+  return 0;
+}
+
 }  // namespace brv::cli

@@ -12,6 +12,7 @@
 #include "number_options.h"
 #include "output.h"
 #include "recalc.h"
+#include "user_data_load.h"
 
 namespace brv::cli {
 
@@ -40,10 +41,7 @@ Runner add_detail_command(CLI::App& app) {
     }
     std::vector<DONNEE_UTILISATEUR> donnees;
     if (!args->userdata.empty()) {
-      const auto lu = LitDonneesUtilisateur(args->userdata, donnees);
-      if (lu.resultat != LectureDonneesUtilisateur::Ok) {
-        return fail(lu.message, lu.pourquoi.empty() ? args->userdata : args->userdata + ": " + lu.pourquoi);
-      }
+      if (const int status = load_user_data(args->userdata, donnees)) return status;
     }
     Recalcul r;
     if (const int status = recalcule(args->path, args->config, r)) return status;
@@ -52,10 +50,8 @@ Runner add_detail_command(CLI::App& app) {
       return fail("Row " + std::to_string(args->row) + " is beyond the last row of the list (" +
                   std::to_string(total) + " rows).");
     }
-    AcqFile file;
-    if (file.open(args->path) != AcqOpenStatus::Ok) return fail(file.message(), args->path);
     const std::string page =
-        PageDetailTrame(*r.doc, file, args->row, args->userdata.empty() ? nullptr : &donnees);
+        PageDetailTrame(*r.doc, r.file, args->row, args->userdata.empty() ? nullptr : &donnees);
     const std::string out = args->output.empty() ? CheminDetailTrame() : args->output;
     std::string message;
     if (!EcritDetailTrame(page, out, message)) return fail(message, out);

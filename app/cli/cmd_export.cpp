@@ -5,10 +5,14 @@
 #include <memory>
 #include <sstream>
 
+#include <brv_platform/files.h>
+
+#include "brv_core/document/acq_description.h"
 #include "brv_core/report/text_export.h"
 #include "commands.h"
 #include "output.h"
 #include "recalc.h"
+#include "user_data_load.h"
 
 namespace brv::cli {
 
@@ -40,6 +44,9 @@ Runner add_export_command(CLI::App& app) {
   cmd->add_option("--userdata", args->userdata, "User data file naming identifiers, addresses and bit fields");
 
   return [args]() -> int {
+    if (platform::names_an_input(args->output, {args->path, args->config, args->userdata})) {
+      return fail(platform::overwrite_input_message(args->output));
+    }
     PARAM_EXPORT p;
     p.ulFormat = args->spreadsheet ? EXPORT_TABLEUR : EXPORT_TRAITEMENT_TEXTE;
     p.bUtiliseSeparateur = !args->separator.empty();
@@ -72,17 +79,20 @@ Runner add_export_command(CLI::App& app) {
 
     std::vector<DONNEE_UTILISATEUR> userdata;
     if (!args->userdata.empty()) {
-      const auto r = LitDonneesUtilisateur(args->userdata, userdata);
-      if (r.resultat != LectureDonneesUtilisateur::Ok) return fail(r.message, args->userdata);
+      if (const int status = load_user_data(args->userdata, userdata)) return status;
     }
     Recalcul r;
     if (const int status = recalcule(args->path, args->config, r)) return status;
-    AcqFile file;
-    if (file.open(args->path) != AcqOpenStatus::Ok) return fail(file.message(), args->path);
-    SourceExport source{*r.doc, file, r.resultat.bourrage, &r.resultat.points, args->userdata.empty() ? nullptr : &userdata};
+    SourceExport source{*r.doc, r.file, r.resultat.bourrage, &r.resultat.points, args->userdata.empty() ? nullptr : &userdata};
     const ResultatExport e = ExporteTexte(args->output, p, source, first, last);
-    if (e.etat != ResultatExport::Ok) return fail(e.message, args->output);
+    if (e.etat != ResultatExport::Ok) {
+      const std::string& about = e.etat == ResultatExport::ErreurLecture ? args->path : args->output;
+      return fail(e.message, e.detail.empty() ? about : about + ": " + e.detail);
+    }
     emit("exported " + std::to_string(e.lignes) + " rows to " + args->output + "\n");
+    // A re-reading that stopped early listed fewer rows than the capture holds: as frames and stats.
+    const std::string end = TexteFinRecalcul(r.doc->Resultats.RecalcEndReason);
+    if (!end.empty()) return fail(end);
     return 0;
   };
 }

@@ -8,6 +8,7 @@
 #include "brv_core/document/acq_description.h"
 #include "brv_core/document/row_reader.h"
 #include "commands.h"
+#include "frames_rows.h"
 #include "number_options.h"
 #include "output.h"
 #include "recalc.h"
@@ -25,66 +26,6 @@ struct FramesArgs {
   bool csv = false;
 };
 
-// RFC 4180: quoted when it holds a comma, a quote or a line break; quotes doubled.
-void append_csv(std::string& out, std::string_view s) {
-  if (s.find_first_of(",\"\r\n") == std::string_view::npos) {
-    out.append(s);
-    return;
-  }
-  out.push_back('"');
-  for (char c : s) {
-    if (c == '"') out.push_back('"');
-    out.push_back(c);
-  }
-  out.push_back('"');
-}
-
-constexpr const char* kCsvHeader =
-    "row,offset,date,date0,mark,absdate,reldate,interframe,traffic,channel,txerr1,txerr2,text,annotation\r\n";
-
-void emit_row(const FramesArgs& args, const LIGNE_TRAME& l, std::string& out) {
-  out.clear();
-  const std::string channel = l.bVoie2 ? "2" : "1";
-  if (args.json) {
-    out += "{\"row\": " + std::to_string(l.iLigne) + ", \"offset\": " + std::to_string(l.ullPosFichier) +
-           ", \"date\": " + std::to_string(l.ullDate) + ", \"date0\": " + (l.bDateZero ? "true" : "false") +
-           ", \"mark\": " + std::to_string(l.ulMarque) + ", \"absdate\": ";
-    append_json_string(out, l.dateAbs);
-    out += ", \"reldate\": ";
-    append_json_string(out, l.dateRel);
-    out += ", \"interframe\": ";
-    append_json_string(out, l.interTrame);
-    out += std::string(", \"traffic\": ") + (l.bInterruptionTrafic ? "true" : "false") + ", \"channel\": " + channel +
-           ", \"txerr1\": " + (l.bErrTx1 ? "true" : "false") + ", \"txerr2\": " + (l.bErrTx2 ? "true" : "false") +
-           ", \"text\": ";
-    append_json_string(out, l.texte);
-    out += ", \"annotation\": ";
-    append_json_string(out, l.annotation);
-    out += "}\n";
-  } else if (args.csv) {
-    out += std::to_string(l.iLigne) + "," + std::to_string(l.ullPosFichier) + "," + std::to_string(l.ullDate) + "," +
-           (l.bDateZero ? "1" : "0") + ",";
-    append_csv(out, TexteMarque(l.ulMarque));
-    for (const std::string* s : {&l.dateAbs, &l.dateRel, &l.interTrame}) {
-      out += ",";
-      append_csv(out, *s);
-    }
-    out += std::string(",") + (l.bInterruptionTrafic ? "X" : "") + "," + channel + "," + (l.bErrTx1 ? "X" : "") + "," +
-           (l.bErrTx2 ? "X" : "") + ",";
-    append_csv(out, l.texte);
-    out += ",";
-    append_csv(out, l.annotation);
-    out += "\r\n";
-  } else {
-    out += std::to_string(l.iLigne) + "\t" + TexteMarque(l.ulMarque) + "\t" + l.dateRel + "\t" + l.interTrame + "\t" +
-           (l.bInterruptionTrafic ? "X" : "") + "\t" + channel + "\t" + (l.bErrTx1 ? "X" : "") + "\t" +
-           (l.bErrTx2 ? "X" : "") + "\t" + l.texte;
-    if (!l.annotation.empty()) out += "\t" + l.annotation;
-    out += "\n";
-  }
-  emit(out);
-}
-
 }  // namespace
 
 Runner add_frames_command(CLI::App& app) {
@@ -100,25 +41,28 @@ Runner add_frames_command(CLI::App& app) {
   return [args]() -> int {
     Recalcul r;
     if (const int status = recalcule(args->path, args->config, r)) return status;
-    AcqFile file;
-    if (file.open(args->path) != AcqOpenStatus::Ok) return fail(file.message(), args->path);
-    CLecteurLignes reader(*r.doc, file);
+    CLecteurLignes reader(*r.doc, r.file);
     reader.AvecDateAbsolue(true);
-    if (args->csv) emit(kCsvHeader);
+    const RowFormat format = args->json ? RowFormat::Json : args->csv ? RowFormat::Csv : RowFormat::Text;
+    if (format == RowFormat::Csv) emit(kCsvHeader);
 
     const uint64_t total = r.doc->Resultats.ulNbTramesAffichables;
     uint64_t row = args->from;
     uint64_t left = args->count.value_or(UINT64_MAX);
     std::vector<LIGNE_TRAME> rows;
-    std::string line;
-    while (left > 0 && row < total) {
-      const size_t want = static_cast<size_t>(std::min<uint64_t>(left, 4096));
+    // Rows are formatted straight into the output, in blocks; nothing more once stdout failed.
+    while (left > 0 && row < total && !output_failed()) {
+      const size_t want = static_cast<size_t>(std::min<uint64_t>({left, total - row, 4096}));
       const size_t got = reader.Lit(row, want, true, rows);
-      for (const auto& l : rows) emit_row(*args, l, line);
-      if (got == 0) break;
+      for (const auto& l : rows) append_frame_row(output_buffer(), l, format);
+      emitted();
+      // The list holds rows the file did not give: the listing is not whole.
+      if (got < want) return fail(reader.TexteManque(row + got));
       row += got;
       left -= got;
     }
+    // Its failure is told once stdout is closed.
+    if (output_failed()) return 0;
     const std::string end = TexteFinRecalcul(r.doc->Resultats.RecalcEndReason);
     if (!end.empty()) return fail(end);
     return 0;

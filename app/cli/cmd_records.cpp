@@ -43,6 +43,8 @@ class Lister {
 
   // Lists one record if it falls in the requested window; false once the window is done.
   bool list(int64_t index, const FrameRecord& rec, const PreviousRecord& previous) {
+    // Nobody reads what would follow a failed write.
+    if (output_failed()) return false;
     const uint64_t k = seen_++;
     if (k < args_.from) return true;
     if (args_.count && k - args_.from >= *args_.count) return false;
@@ -146,8 +148,7 @@ Runner add_records_command(CLI::App& app) {
   return [args]() -> int {
     AcqFile file;
     if (const int status = open_capture(args->path, file)) return status;
-    if (file.interrupted()) return fail(kInterruptedText);
-    if (file.truncated()) fail(kTruncatedText);
+    if (const int status = refuse_interrupted(file)) return status;
     RecordCursor cursor(file);
     if (args->reverse) {
       cursor.seek_end();

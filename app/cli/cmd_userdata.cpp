@@ -7,6 +7,7 @@
 #include "brv_core/userdata/user_data.h"
 #include "commands.h"
 #include "output.h"
+#include "user_data_load.h"
 
 namespace brv::cli {
 
@@ -40,10 +41,7 @@ Runner add_userdata_command(CLI::App& app) {
 
   return [args]() -> int {
     std::vector<DONNEE_UTILISATEUR> list;
-    const auto r = LitDonneesUtilisateur(args->path, list);
-    if (r.resultat != LectureDonneesUtilisateur::Ok) {
-      return fail(r.message, r.pourquoi.empty() ? args->path : args->path + ": " + r.pourquoi);
-    }
+    if (const int status = load_user_data(args->path, list)) return status;
     std::string out;
     if (args->json) {
       out = "{\"entries\": [";

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "output.h"
 
 int main(int argc, char** argv) {
+  brv::cli::catch_broken_pipe();
   CLI::App app{"Brenvale: FIP and WorldFIP capture analyser", "brenvale-cli"};
   app.require_subcommand(1);
   // Global options are also accepted after the subcommand's name (cards --simulate).
@@ -49,15 +51,19 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    // Help and version are successes; every other parse error is a usage error.
-    return app.exit(e) == 0 ? 0 : brv::cli::kExitFailure;
+    // Help and version are successes; every other parse error is a usage error. The help goes
+    // through the checked output like any other text.
+    std::ostringstream help;
+    const int status = app.exit(e, help) == 0 ? 0 : brv::cli::kExitFailure;
+    brv::cli::emit(help.str());
+    return brv::cli::finish_output(status);
   }
 
   std::shared_ptr<simcard::SimCard> simulated;
   if (simulate_option->count() > 0) {
     std::string error;
     const auto scenario = simcard::resolve_scenario(simulate.empty() ? "demo" : simulate, error);
-    if (!scenario) return brv::cli::fail("--simulate: " + error);
+    if (!scenario) return brv::cli::finish_output(brv::cli::fail("--simulate: " + error));
     simulation->scenario = *scenario;
     if (!capture->parsed()) simulated = simcard::register_simulated_card(*scenario);
   }
@@ -66,6 +72,5 @@ int main(int argc, char** argv) {
   for (auto& [sub, run] : commands) {
     if (sub->parsed()) status = run();
   }
-  brv::cli::flush_output();
-  return status;
+  return brv::cli::finish_output(status);
 }

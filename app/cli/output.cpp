@@ -1,51 +1,129 @@
 #include "output.h"
 
+#include <pthread.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+
+#include "brv_platform/files.h"
 
 namespace brv::cli {
+
+namespace {
+
+bool needs_escape(unsigned char u) { return u < 0x20 || u == '"' || u == '\\'; }
+
+// Length of the leading run that needs no escape, eight bytes at a time.
+size_t plain_run(const char* p, size_t n) {
+  constexpr uint64_t ones = 0x0101010101010101ULL;
+  constexpr uint64_t highs = 0x8080808080808080ULL;
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, p + i, 8);
+    const auto has_zero = [](uint64_t x) { return (x - ones) & ~x & highs; };
+    // Bytes below 0x20 (a borrow with the high bit clear), quotes, backslashes.
+    if (((w - 0x20 * ones) & ~w & highs) | has_zero(w ^ ('"' * ones)) | has_zero(w ^ ('\\' * ones))) break;
+  }
+  while (i < n && !needs_escape(static_cast<unsigned char>(p[i]))) ++i;
+  return i;
+}
+
+}  // namespace
 
 void append_json_string(std::string& out, std::string_view s) {
   static const char hex[] = "0123456789abcdef";
   out.push_back('"');
-  for (const char c : s) {
-    const auto u = static_cast<unsigned char>(c);
-    switch (c) {
+  // Plain runs are copied whole; only quotes, backslashes and control characters are escaped.
+  while (!s.empty()) {
+    const size_t run = plain_run(s.data(), s.size());
+    out.append(s.data(), run);
+    if (run == s.size()) break;
+    const auto u = static_cast<unsigned char>(s[run]);
+    s.remove_prefix(run + 1);
+    switch (u) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;
       case '\n': out += "\\n"; break;
       case '\r': out += "\\r"; break;
       case '\t': out += "\\t"; break;
       default:
-        if (u < 0x20) {
-          out += "\\u00";
-          out.push_back(hex[u >> 4]);
-          out.push_back(hex[u & 15]);
-        } else {
-          out.push_back(c);
-        }
+        out += "\\u00";
+        out.push_back(hex[u >> 4]);
+        out.push_back(hex[u & 15]);
     }
   }
   out.push_back('"');
 }
 
 namespace {
-std::string& out_buffer() {
-  static std::string buf;
-  return buf;
+
+platform::BufferedOutput& standard_output() {
+  static platform::BufferedOutput out(STDOUT_FILENO);
+  return out;
 }
+
+void on_broken_pipe(int) {}
+
+// Dies of SIGPIPE as a tool whose reader left does, once the command's work is done.
+void end_by_broken_pipe() {
+  struct sigaction sa {};
+  sa.sa_handler = SIG_DFL;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGPIPE, &sa, nullptr);
+  sigset_t pipe;
+  sigemptyset(&pipe);
+  sigaddset(&pipe, SIGPIPE);
+  pthread_sigmask(SIG_UNBLOCK, &pipe, nullptr);
+  raise(SIGPIPE);
+}
+
 }  // namespace
 
 void emit(std::string_view text) {
-  auto& buf = out_buffer();
-  buf.append(text);
-  if (buf.size() >= (size_t{1} << 20)) flush_output();
+  auto& out = standard_output();
+  if (!out.failed()) out.append(text);
 }
 
-void flush_output() {
-  auto& buf = out_buffer();
-  if (!buf.empty()) std::fwrite(buf.data(), 1, buf.size(), stdout);
-  buf.clear();
-  std::fflush(stdout);
+std::string& output_buffer() { return standard_output().buffer(); }
+
+void emitted() {
+  auto& out = standard_output();
+  if (out.failed()) {
+    out.buffer().clear();
+  } else {
+    out.maybe_flush();
+  }
+}
+
+void flush_output() { standard_output().flush(); }
+
+bool output_failed() { return standard_output().failed(); }
+
+void catch_broken_pipe() {
+  // A handler rather than SIG_IGN: programs started from here get the default action back.
+  struct sigaction sa {};
+  sa.sa_handler = on_broken_pipe;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  sigaction(SIGPIPE, &sa, nullptr);
+}
+
+int finish_output(int status) {
+  auto& out = standard_output();
+  out.flush();
+  int error = out.error();
+  // EBADF: stdout was closed and nothing was written to it.
+  if (error == 0 && ::close(STDOUT_FILENO) != 0 && errno != EBADF && errno != EINTR) error = errno;
+  if (error == 0) return status;
+  if (error == EPIPE) {
+    end_by_broken_pipe();
+    return kExitFailure;
+  }
+  return fail("Unable to write the standard output.", platform::errno_text(error));
 }
 
 int fail(std::string_view message, std::string_view detail) {

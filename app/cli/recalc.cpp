@@ -35,9 +35,8 @@ class ProgressLine : public IObservateurTache {
 
 int recalcule(const std::string& capture, const std::string& config, Recalcul& r) {
   // The file's own words first (a directory, a short header...), as `info` gives them.
-  AcqFile probe;
-  if (const int status = open_capture(capture, probe)) return status;
-  probe.close();
+  if (const int status = open_capture(capture, r.file)) return status;
+  if (const int status = refuse_interrupted(r.file)) return status;
   r.doc = std::make_unique<CBrenvaleDoc>(r.reporter);
   if (!r.doc->OuvrirAcquisition(capture)) {
     return fail(r.reporter.erreurs.empty() ? "Acquisition file invalid." : r.reporter.erreurs.front(), capture);

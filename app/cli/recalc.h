@@ -7,6 +7,7 @@
 
 #include "brv_core/analysis/monitor.h"
 #include "brv_core/document/brenvale_doc.h"
+#include "brv_core/file/acq_file.h"
 #include "cli_reporter.h"
 
 namespace brv::cli {
@@ -15,9 +16,11 @@ struct Recalcul {
   CliReporter reporter;
   std::unique_ptr<CBrenvaleDoc> doc;
   ResultatTache resultat;
+  // The capture, open for the rows the command reads afterwards.
+  AcqFile file;
 };
 
-// Returns 0, or the exit status after printing the failure.
+// Returns 0, or the exit status after printing the failure (an interrupted capture is one).
 int recalcule(const std::string& capture, const std::string& config, Recalcul& r);
 
 }  // namespace brv::cli

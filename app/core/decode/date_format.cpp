@@ -1,6 +1,13 @@
 // Dates and durations of a capture as the list, the report, the statistics and the export show them.
+//
+// The texts are those of printf's %g applied to durations computed in floating point. They are
+// built here from the integer nanosecond counts, which give the same digits, except where the
+// floating-point value alone decides: an exact rounding tie, a count beyond 2^53, or a remainder
+// of minutes too small for the precision of the double. Those few values take the floating-point
+// computation, whose numbers std::to_chars writes as printf does.
 
-#include <cstdio>
+#include <charconv>
+#include <cstring>
 
 #include "brv_core/decode/decodage_trame.h"
 #include "brv_platform/filetime.h"
@@ -8,14 +15,116 @@
 namespace brv {
 namespace {
 
-// snprintf's count, bounded by what the buffer holds.
-void Assigne(std::string& texte, const char* tampon, size_t taille, int n) {
-  if (n < 0) n = 0;
-  texte.assign(tampon, static_cast<size_t>(n) < taille ? static_cast<size_t>(n) : taille - 1);
+constexpr uint64_t kPuissances10[] = {1ULL,
+                                      10ULL,
+                                      100ULL,
+                                      1000ULL,
+                                      10000ULL,
+                                      100000ULL,
+                                      1000000ULL,
+                                      10000000ULL,
+                                      100000000ULL,
+                                      1000000000ULL,
+                                      10000000000ULL,
+                                      100000000000ULL,
+                                      1000000000000ULL,
+                                      10000000000000ULL,
+                                      100000000000000ULL,
+                                      1000000000000000ULL,
+                                      10000000000000000ULL,
+                                      100000000000000000ULL,
+                                      1000000000000000000ULL,
+                                      10000000000000000000ULL};
+
+constexpr uint64_t kNsMs = 1'000'000;
+constexpr uint64_t kNsS = 1'000'000'000;
+constexpr uint64_t kNsMn = 60 * kNsS;
+constexpr uint64_t kNsH = 60 * kNsMn;
+constexpr uint64_t kNsJour = 24 * kNsH;
+// Below this count a double holds it exactly, and every level threshold compares as in integers.
+constexpr uint64_t kNsExacts = uint64_t{1} << 53;
+
+// Room for the longest text (hours, minutes and a %g in scientific notation).
+constexpr size_t kTailleTexte = 96;
+
+char* Ajoute(char* p, const char* texte) {
+  const size_t n = std::strlen(texte);
+  std::memcpy(p, texte, n);
+  return p + n;
 }
 
-// Levels from hours down, shared by the short and the long rule; us is the value in microseconds.
-int FormateNiveaux(char* tampon, size_t taille, double us) {
+template <typename Entier>
+char* Nombre(char* p, Entier v) {
+  return std::to_chars(p, p + 24, v).ptr;
+}
+
+char* General(char* p, char* fin, double v, int precision) {
+  return std::to_chars(p, fin, v, std::chars_format::general, precision).ptr;
+}
+
+int NbChiffres(uint64_t v) {
+  int n = 1;
+  while (n < 20 && v >= kPuissances10[n]) ++n;
+  return n;
+}
+
+// Writes v = n / 10^q as printf's %.{precision}g writes the double nearest to it: fixed notation,
+// trailing zeros dropped. erreur bounds, in units of n, how far that double may lie from v (0 when
+// it lies far below the last digit). False, with nothing written, when the bound leaves the last
+// digit in doubt (an exact tie, with a zero bound) or the notation would be scientific.
+bool Significatifs(char*& p, uint64_t n, int q, int precision, uint64_t erreur) {
+  if (n == 0) {
+    if (erreur != 0) return false;
+    *p++ = '0';
+    return true;
+  }
+  const int lg = NbChiffres(n);
+  int exposant = lg - 1 - q;
+  const int coupe = lg - precision;  // low digits of n rounded away
+  uint64_t r = n;
+  if (coupe > 0) {
+    const uint64_t grain = kPuissances10[coupe];
+    // Near a power of ten the double may fall on the finer grain of the lower decade.
+    if (erreur != 0 && grain < 20 * erreur) return false;
+    const uint64_t reste2 = 2 * (n % grain);
+    const uint64_t ecart = reste2 > grain ? reste2 - grain : grain - reste2;
+    if (ecart <= 2 * erreur) return false;
+    r = n / grain + (reste2 > grain ? 1 : 0);
+    if (r == kPuissances10[precision]) {
+      r = kPuissances10[precision - 1];
+      ++exposant;
+    }
+  } else if (erreur != 0) {
+    return false;
+  }
+  if (exposant < -4 || exposant >= precision) return false;
+
+  char chiffres[24];
+  const int m = static_cast<int>(std::to_chars(chiffres, chiffres + sizeof chiffres, r).ptr - chiffres);
+  int fin = m;
+  if (exposant >= 0) {
+    const int entiers = exposant + 1;
+    std::memcpy(p, chiffres, static_cast<size_t>(entiers));
+    p += entiers;
+    while (fin > entiers && chiffres[fin - 1] == '0') --fin;
+    if (fin > entiers) {
+      *p++ = '.';
+      std::memcpy(p, chiffres + entiers, static_cast<size_t>(fin - entiers));
+      p += fin - entiers;
+    }
+  } else {
+    *p++ = '0';
+    *p++ = '.';
+    for (int i = 0; i < -exposant - 1; ++i) *p++ = '0';
+    while (chiffres[fin - 1] == '0') --fin;
+    std::memcpy(p, chiffres, static_cast<size_t>(fin));
+    p += fin;
+  }
+  return true;
+}
+
+// The levels from hours down in floating point: us is the value in microseconds.
+char* NiveauxFlottants(char* p, char* fin, double us) {
   const double ms = us / 1000;
   const double s = ms / 1000;
   const double mn = s / 60;
@@ -24,23 +133,62 @@ int FormateNiveaux(char* tampon, size_t taille, double us) {
     const int64_t heures = static_cast<int64_t>(h);
     const int64_t minutes = static_cast<int64_t>(mn - static_cast<double>(heures * 60));
     const double secondes = s - static_cast<double>(heures * 3600 + minutes * 60);
-    return std::snprintf(tampon, taille, "%ih %imn %0.7gs", static_cast<int>(heures), static_cast<int>(minutes),
-                         secondes);
+    p = Ajoute(Nombre(p, static_cast<int>(heures)), "h ");
+    p = Ajoute(Nombre(p, static_cast<int>(minutes)), "mn ");
+    return Ajoute(General(p, fin, secondes, 7), "s");
   }
   if (mn >= 1) {
     const int64_t minutes = static_cast<int64_t>(mn);
-    return std::snprintf(tampon, taille, "%imn %0.7gs", static_cast<int>(minutes),
-                         s - static_cast<double>(minutes * 60));
+    p = Ajoute(Nombre(p, static_cast<int>(minutes)), "mn ");
+    return Ajoute(General(p, fin, s - static_cast<double>(minutes * 60), 7), "s");
   }
-  if (s >= 1) return std::snprintf(tampon, taille, "%0.7gs", s);
-  if (ms >= 1) return std::snprintf(tampon, taille, "%0.5gms", ms);
-  return std::snprintf(tampon, taille, "%0.4g\u00b5s", us);
+  if (s >= 1) return Ajoute(General(p, fin, s, 7), "s");
+  if (ms >= 1) return Ajoute(General(p, fin, ms, 5), "ms");
+  return Ajoute(General(p, fin, us, 4), "\u00b5s");
+}
+
+// The same from the count itself; false when only the floating-point values can tell.
+bool NiveauxEntiers(char*& p, uint64_t ns) {
+  if (ns >= kNsMn) {
+    // The double of the seconds lies within 3 ulps of the count; this bounds it with room.
+    const uint64_t erreur = (ns >> 50) + 1;
+    const uint64_t reste = ns % kNsMn;
+    // Minutes truncated from a double that may fall on either side of a whole minute.
+    if (reste <= erreur || kNsMn - reste <= erreur) return false;
+    const uint64_t minutes = ns / kNsMn;
+    char* q = p;
+    if (ns >= kNsH) q = Ajoute(Nombre(q, minutes / 60), "h ");
+    q = Ajoute(Nombre(q, minutes % 60), "mn ");
+    if (!Significatifs(q, reste, 9, 7, erreur)) return false;
+    *q++ = 's';
+    p = q;
+    return true;
+  }
+  char* q = p;
+  if (ns >= kNsS) {
+    if (!Significatifs(q, ns, 9, 7, 0)) return false;
+    *q++ = 's';
+  } else if (ns >= kNsMs) {
+    if (!Significatifs(q, ns, 6, 5, 0)) return false;
+    q = Ajoute(q, "ms");
+  } else {
+    if (!Significatifs(q, ns, 3, 4, 0)) return false;
+    q = Ajoute(q, "\u00b5s");
+  }
+  p = q;
+  return true;
+}
+
+// Levels from hours down, shared by the short and the long rule.
+char* Niveaux(char* p, char* fin, uint64_t ns) {
+  if (ns < kNsExacts && NiveauxEntiers(p, ns)) return p;
+  return NiveauxFlottants(p, fin, static_cast<double>(ns) / 1000);
 }
 
 // Short rule: "unknown" for a negative value, else the levels from hours down.
-int FormateCourte(char* tampon, size_t taille, int64_t ns) {
-  if (ns < 0) return std::snprintf(tampon, taille, "unknown");
-  return FormateNiveaux(tampon, taille, static_cast<double>(ns) / 1000);
+char* Courte(char* p, char* fin, int64_t ns) {
+  if (ns < 0) return Ajoute(p, "unknown");
+  return Niveaux(p, fin, static_cast<uint64_t>(ns));
 }
 
 }  // namespace
@@ -55,46 +203,40 @@ uint64_t CDecodageTrame::FacteurNs() const {
 }
 
 void CDecodageTrame::FormateDureeCourte(int64_t ns, std::string& texte) {
-  char tampon[64];
-  Assigne(texte, tampon, sizeof tampon, FormateCourte(tampon, sizeof tampon, ns));
+  char tampon[kTailleTexte];
+  texte.assign(tampon, Courte(tampon, tampon + sizeof tampon, ns));
 }
 
 void CDecodageTrame::FormateDuree(int64_t ns, std::string& texte) {
-  const bool negatif = ns < 0;
   // Magnitude taken unsigned so that the most negative value does not overflow.
-  const uint64_t valeur = negatif ? 0 - static_cast<uint64_t>(ns) : static_cast<uint64_t>(ns);
-  char tampon[80];
+  const uint64_t valeur = ns < 0 ? 0 - static_cast<uint64_t>(ns) : static_cast<uint64_t>(ns);
+  char tampon[kTailleTexte];
+  char* const fin = tampon + sizeof tampon;
   char* p = tampon;
-  if (negatif) *p++ = '-';
-  const size_t taille = sizeof tampon - static_cast<size_t>(p - tampon);
-  const double us = static_cast<double>(valeur) / 1000;
-  const double mn = us / 1000 / 1000 / 60;
-  const double h = mn / 60;
-  const double jours = h / 24;
-  int n;
-  if (jours >= 1) {
-    const int64_t j = static_cast<int64_t>(jours);
-    const int64_t heures = static_cast<int64_t>(h - static_cast<double>(j * 24));
-    n = std::snprintf(p, taille, "%id %ih %0.2fmn", static_cast<int>(j), static_cast<int>(heures),
-                      mn - static_cast<double>((j * 24 + heures) * 60));
+  if (ns < 0) *p++ = '-';
+  if (valeur < kNsJour) {
+    p = Niveaux(p, fin, valeur);
   } else {
-    n = FormateNiveaux(p, taille, us);
+    const double us = static_cast<double>(valeur) / 1000;
+    const double mn = us / 1000 / 1000 / 60;
+    const double h = mn / 60;
+    const int64_t j = static_cast<int64_t>(h / 24);
+    const int64_t heures = static_cast<int64_t>(h - static_cast<double>(j * 24));
+    p = Ajoute(Nombre(p, static_cast<int>(j)), "d ");
+    p = Ajoute(Nombre(p, static_cast<int>(heures)), "h ");
+    p = std::to_chars(p, fin, mn - static_cast<double>((j * 24 + heures) * 60), std::chars_format::fixed, 2).ptr;
+    p = Ajoute(p, "mn");
   }
-  Assigne(texte, tampon, sizeof tampon, n < 0 ? 0 : n + static_cast<int>(p - tampon));
+  texte.assign(tampon, p);
 }
 
 int64_t CDecodageTrame::FormateDateRel(uint64_t date, bool negatif, std::string* texte) const {
   const int64_t ns = static_cast<int64_t>(date * FacteurNs());
   if (texte == nullptr) return ns;
-  char tampon[80];
-  int n = 0;
-  if (negatif) {
-    tampon[0] = '-';
-    tampon[1] = ' ';
-    n = 2;
-  }
-  const int m = FormateCourte(tampon + n, sizeof tampon - static_cast<size_t>(n), ns);
-  Assigne(*texte, tampon, sizeof tampon, m < 0 ? 0 : n + m);
+  char tampon[kTailleTexte];
+  char* p = tampon;
+  if (negatif) p = Ajoute(p, "- ");
+  texte->assign(tampon, Courte(p, tampon + sizeof tampon, ns));
   return ns;
 }
 
@@ -113,10 +255,15 @@ void CDecodageTrame::FormateDateAbs(uint64_t date, bool avant, std::string& text
     texte.clear();
     return;
   }
-  char tampon[96];
-  Assigne(texte, tampon, sizeof tampon,
-          std::snprintf(tampon, sizeof tampon, "%ih%imn%is the %i/%i/%i", champs.hour, champs.minute, champs.second,
-                        champs.month, champs.day, champs.year));
+  // "%ih%imn%is the %i/%i/%i"
+  char tampon[kTailleTexte];
+  char* p = Ajoute(Nombre(tampon, champs.hour), "h");
+  p = Ajoute(Nombre(p, champs.minute), "mn");
+  p = Ajoute(Nombre(p, champs.second), "s the ");
+  p = Ajoute(Nombre(p, champs.month), "/");
+  p = Ajoute(Nombre(p, champs.day), "/");
+  p = Nombre(p, champs.year);
+  texte.assign(tampon, p);
 }
 
 }  // namespace brv

@@ -57,19 +57,22 @@ void CLecteurLignes::Remplit(const FrameRecord& rec, const PreviousRecord& prec,
   }
   ErreurTrame r;
   if (texte) {
-    RecordText t;
-    describe_record(doc_.Decodeur, fichier_, rec, prec, false, t);
-    r = t.result;
-    l.texte = std::move(t.text);
-    l.annotation = std::move(t.annotation);
-    l.dateRel = std::move(t.reldate);
-    l.interTrame = std::move(t.interframe);
+    describe_record(doc_.Decodeur, fichier_, rec, prec, false, texte_);
+    r = texte_.result;
+    // Swapped rather than copied: the strings keep their storage from row to row.
+    l.texte.swap(texte_.text);
+    l.annotation.swap(texte_.annotation);
+    l.dateRel.swap(texte_.reldate);
+    l.interTrame.swap(texte_.interframe);
     if (octets_) {
       l.octets.assign(rec.frame, rec.frame + rec.frame_len);
     } else {
       l.octets.clear();
     }
   } else {
+    l.texte.clear();
+    l.dateRel.clear();
+    l.interTrame.clear();
     r = doc_.Decodeur.DecodeTrame(rec.frame_len, rec.frame, nullptr, false, l.annotation);
     l.octets.assign(rec.frame, rec.frame + rec.frame_len);
   }
@@ -78,9 +81,13 @@ void CLecteurLignes::Remplit(const FrameRecord& rec, const PreviousRecord& prec,
 }
 
 size_t CLecteurLignes::Lit(uint64_t premiere, size_t nombre, bool texte, std::vector<LIGNE_TRAME>& lignes) {
-  lignes.clear();
+  // The rows of the last call are filled again in place, so that their strings keep their storage.
+  size_t n = 0;
   erreur_.clear();
-  if (nombre == 0) return 0;
+  if (nombre == 0) {
+    lignes.clear();
+    return 0;
+  }
   FrameRecord rec;
   uint64_t ligne = 0;
   PreviousRecord prec;
@@ -105,13 +112,13 @@ size_t CLecteurLignes::Lit(uint64_t premiere, size_t nombre, bool texte, std::ve
     if (filtre_.Teste(rec.frame_len, rec.frame).affichee) {
       if (ligne >= premiere) {
         const bool evenement = doc_.EvenementsUtilisables && evenements_.Premiere(rec.frame_len, rec.frame) >= 0;
-        lignes.emplace_back();
-        Remplit(rec, prec, ligne, evenement, texte, lignes.back());
+        if (n == lignes.size()) lignes.emplace_back();
+        Remplit(rec, prec, ligne, evenement, texte, lignes[n++]);
       }
       ++ligne;
     }
     prec = previous_of(fichier_, rec);
-    if (lignes.size() == nombre) {
+    if (n == nombre) {
       suite_ = true;
       ligneSuivante_ = ligne;
       posSuivante_ = {rec.at.zone, rec.at.pos + rec.length};
@@ -119,8 +126,14 @@ size_t CLecteurLignes::Lit(uint64_t premiere, size_t nombre, bool texte, std::ve
       break;
     }
   }
+  lignes.resize(n);
   if (st == WalkStatus::Invalid) erreur_ = curseur_.invalid_message();
-  return lignes.size();
+  return n;
+}
+
+std::string CLecteurLignes::TexteManque(uint64_t ligne) const {
+  if (!erreur_.empty()) return erreur_;
+  return "The capture ended before row " + std::to_string(ligne) + " of the list.";
 }
 
 }  // namespace brv

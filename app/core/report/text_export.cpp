@@ -1,11 +1,12 @@
 #include "brv_core/report/text_export.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <fstream>
 
 #include "brv_core/decode/frame_types.h"
 #include "brv_core/document/results_fields.h"
 #include "brv_core/document/row_reader.h"
+#include "brv_platform/files.h"
 
 namespace brv {
 
@@ -29,29 +30,25 @@ std::string majuscules(std::string s) {
   return s;
 }
 
-// Collects a line of columns: padded or cut to their width for a word processor, followed by the
+// Appends a line of columns: padded or cut to their width for a word processor, followed by the
 // separator for a spreadsheet; the last column is written whole.
 class Ligne {
  public:
-  Ligne(bool tableur, const std::string& sep) : tableur_(tableur), sep_(sep) {}
+  Ligne(std::string& texte, bool tableur, std::string_view sep) : texte_(texte), tableur_(tableur), sep_(sep) {}
   void colonne(std::string_view v, size_t largeur) {
     if (tableur_) {
       texte_.append(v).append(sep_);
       return;
     }
-    std::string c(v.substr(0, largeur));
-    c.resize(largeur, ' ');
-    texte_ += c;
+    const size_t n = std::min(v.size(), largeur);
+    texte_.append(v.data(), n).append(largeur - n, ' ');
   }
-  std::string fin(std::string_view derniere) {
-    texte_.append(derniere).push_back('\n');
-    return std::move(texte_);
-  }
+  void fin(std::string_view derniere) { texte_.append(derniere).push_back('\n'); }
 
  private:
+  std::string& texte_;
   bool tableur_;
-  const std::string& sep_;
-  std::string texte_;
+  std::string_view sep_;
 };
 
 std::string hex4(unsigned v) {
@@ -114,56 +111,65 @@ ResultatExport ExporteTexte(const std::string& chemin, const PARAM_EXPORT& p, co
   ResultatExport r;
   const CBrenvaleDoc& doc = s.doc;
   const AcqResults& res = doc.Resultats;
-  if (res.ullNbTramesAcquises == 0 && res.ulNbTramesAffichables == 0) {
+  const bool trames = p.ulTrames != TRAMES_AUCUNE && res.ulNbTramesAffichables > 0;
+  const bool selectionVide =
+      p.ulTrames == TRAMES_SELECTION && (premiere > derniere || premiere >= res.ulNbTramesAffichables);
+  if ((res.ullNbTramesAcquises == 0 && res.ulNbTramesAffichables == 0) || selectionVide) {
     r.etat = ResultatExport::RienATransferer;
     r.message = "There is nothing to transfer.";
     return r;
   }
-  std::ofstream out(chemin, std::ios::binary | std::ios::trunc);
-  if (!out) {
+  // Written beside the target and renamed over it once whole: a failure leaves the old file.
+  platform::AtomicFile fichier;
+  if (!fichier.open(chemin)) {
     r.etat = ResultatExport::CreationImpossible;
     r.message = "Unable to create the text file.";
+    r.detail = fichier.error();
     return r;
   }
+  platform::BufferedOutput out(fichier.fd());
+  std::string& t = out.buffer();
   const bool tableur = p.ulFormat == EXPORT_TABLEUR;
   const std::string sep = tableur ? (p.bUtiliseSeparateur && !p.separateur.empty() ? p.separateur : "\t") : "";
-  const auto libelle = [&](const std::string& l, size_t largeur, const std::string& v) {
-    Ligne ligne(tableur, sep);
+  const auto libelle = [&](std::string_view l, size_t largeur, std::string_view v) {
+    Ligne ligne(t, tableur, sep);
     ligne.colonne(l, largeur);
-    return ligne.fin(v);
+    ligne.fin(v);
   };
 
   if (p.bInformation) {
-    std::string t = "INFORMATION ABOUT THE ACQUISITION PROGRESS\n";
-    t += libelle("Acquisition file", 24, doc.AcqFilePath);
-    for (const auto& l : doc.TextesAcqOuverte()) t += l + "\n";
-    out << t << "\n";
+    t += "INFORMATION ABOUT THE ACQUISITION PROGRESS\n";
+    libelle("Acquisition file", 24, doc.AcqFilePath);
+    for (const auto& l : doc.TextesAcqOuverte()) t.append(l).push_back('\n');
+    t += "\n";
   }
   if (p.bErreurs) {
-    std::string t = "ERRORS\n";
-    for (size_t i = 0; i < kNbCompteursErreur; ++i) t += libelle(kLibellesErreurs[i], 48, std::to_string(res.compteursErreur[i]));
-    out << t << "\n";
+    t += "ERRORS\n";
+    for (size_t i = 0; i < kNbCompteursErreur; ++i) libelle(kLibellesErreurs[i], 48, std::to_string(res.compteursErreur[i]));
+    t += "\n";
   }
   if (p.bReseau && !doc.Reseau.Table().empty()) {
-    out << SectionExportReseau(doc.Reseau.Table(), doc.ReferenceReseauNs, doc.Config.vues.configReseau.ullNs, sep);
+    t += SectionExportReseau(doc.Reseau.Table(), doc.ReferenceReseauNs, doc.Config.vues.configReseau.ullNs, sep);
   }
   if (p.bDebits && s.points && !s.points->empty()) {
     const PointDebit& pt = s.points->back();
     std::string duree;
     CDecodageTrame::FormateDuree(static_cast<int64_t>(pt.ullTempsGraphe), duree);
     char v[32];
-    std::string t = "LAST INSTANTANEOUS DATA RATES\n" + libelle("Time", 24, duree);
+    t += "LAST INSTANTANEOUS DATA RATES\n";
+    libelle("Time", 24, duree);
     std::snprintf(v, sizeof v, "%0.2f %%", static_cast<double>(pt.fChargeDonnees));
-    t += libelle("Data load", 24, v);
+    libelle("Data load", 24, v);
     std::snprintf(v, sizeof v, "%0.2f %%", static_cast<double>(pt.fChargeMessages));
-    t += libelle("Message load", 24, v);
+    libelle("Message load", 24, v);
     std::snprintf(v, sizeof v, "%0.2f %%", static_cast<double>(pt.fTauxErreur));
-    t += libelle("Error rate", 24, v);
-    out << t << "\n";
+    libelle("Error rate", 24, v);
+    t += "\n";
   }
-  if (p.bStatistiques) out << SectionExportStatistiques(res, s.bourrage, sep) << "\n";
+  if (p.bStatistiques) t.append(SectionExportStatistiques(res, s.bourrage, sep)).push_back('\n');
+  out.maybe_flush();
 
-  if (p.ulTrames != TRAMES_AUCUNE && res.ulNbTramesAffichables > 0) {
+  if (trames) {
     const bool interprete = p.ulContenu == 1;
     const bool voie1 = doc.Voie1;
     const bool voie2 = doc.Voie2;
@@ -181,32 +187,26 @@ ResultatExport ExporteTexte(const std::string& chemin, const PARAM_EXPORT& p, co
     } else {
       colonnes.push_back({"Control and data", 0});
     }
-    std::string t = "FRAMES\n";
-    Ligne titres(tableur, sep);
+    t += "FRAMES\n";
+    Ligne titres(t, tableur, sep);
     for (size_t i = 0; i + 1 < colonnes.size(); ++i) titres.colonne(majuscules(colonnes[i].titre), colonnes[i].largeur);
-    t += titres.fin(majuscules(colonnes.back().titre));
-    out << t;
+    titres.fin(majuscules(colonnes.back().titre));
 
     CLecteurLignes lecteur(doc, s.fichier);
     lecteur.AvecOctets(interprete);
     std::vector<LIGNE_TRAME> lignes;
     derniere = std::min<uint64_t>(derniere, res.ulNbTramesAffichables - 1);
-    std::string texte;
     bool premiereLigne = true;
-    for (uint64_t ligne = premiere; ligne <= derniere;) {
+    for (uint64_t ligne = premiere; ligne <= derniere && !out.failed();) {
       const size_t voulu = static_cast<size_t>(std::min<uint64_t>(derniere - ligne + 1, 4096));
       lecteur.AvecDateAbsolue(premiereLigne);
       const size_t lu = lecteur.Lit(ligne, voulu, true, lignes);
-      if (lu == 0) break;
-      texte.clear();
       for (const LIGNE_TRAME& l : lignes) {
-        Ligne c(tableur, sep);
+        Ligne c(t, tableur, sep);
         c.colonne(TexteMarque(l.ulMarque), 6);
         // The absolute date of the first exported row only: the others follow from relative dates.
-        std::string dateAbs;
-        if (premiereLigne) dateAbs = l.dateAbs.substr(0, 31);
+        c.colonne(premiereLigne ? std::string_view(l.dateAbs).substr(0, 31) : std::string_view(), 30);
         premiereLigne = false;
-        c.colonne(dateAbs, 30);
         c.colonne(l.dateRel, 18);
         c.colonne(l.interTrame, 18);
         c.colonne(l.bInterruptionTrafic ? "X" : "", 6);
@@ -221,25 +221,32 @@ ResultatExport ExporteTexte(const std::string& chemin, const PARAM_EXPORT& p, co
           c.colonne(x.destination, 51);
           c.colonne(x.source, 51);
           c.colonne(x.crc, 6);
-          texte += c.fin(x.contenu);
+          c.fin(x.contenu);
         } else {
-          texte += c.fin(l.texte);
+          c.fin(l.texte);
         }
-        ++r.lignes;
       }
-      out << texte;
-      ligne += lu;
-      if (!lecteur.Erreur().empty()) {
+      r.lignes += lu;
+      out.maybe_flush();
+      if (lu < voulu) {
+        // Fewer rows than the list holds: the export is not whole.
         r.etat = ResultatExport::ErreurLecture;
-        r.message = lecteur.Erreur();
-        break;
+        r.message = lecteur.TexteManque(ligne + lu);
+        return r;
       }
+      ligne += lu;
     }
   }
-  out.flush();
-  if (!out) {
-    r.etat = ResultatExport::CreationImpossible;
-    r.message = "Unable to create the text file.";
+  if (!out.flush()) {
+    r.etat = ResultatExport::ErreurEcriture;
+    r.message = "Unable to write the text file.";
+    r.detail = platform::errno_text(out.error());
+    return r;
+  }
+  if (!fichier.commit()) {
+    r.etat = ResultatExport::ErreurEcriture;
+    r.message = "Unable to write the text file.";
+    r.detail = fichier.error();
   }
   return r;
 }

@@ -66,6 +66,74 @@ TEST(DureeFormat, LongRuleAddsDaysAndSign) {
   EXPECT_EQ(extreme.rfind("-106751d ", 0), 0u) << extreme;
 }
 
+// The texts of the floating-point rule (printf's %g of the durations as doubles) at the edges of
+// its rounding: ties, level thresholds, counts beyond 2^53, remainders below the double's precision.
+TEST(DureeFormat, SameTextsAsTheFloatingPointRule) {
+  struct Cas {
+    int64_t ns;
+    const char* courte;
+    const char* longue;
+  };
+  const Cas cas[] = {
+      {0, "0µs", "0µs"},
+      {1, "0.001µs", "0.001µs"},
+      {5, "0.005µs", "0.005µs"},
+      {123, "0.123µs", "0.123µs"},
+      {999, "0.999µs", "0.999µs"},
+      {1000, "1µs", "1µs"},
+      {9999, "9.999µs", "9.999µs"},
+      {12345, "12.35µs", "12.35µs"},
+      {12355, "12.36µs", "12.36µs"},
+      {99995, "100µs", "100µs"},
+      {99999, "100µs", "100µs"},
+      {100000, "100µs", "100µs"},
+      {123450, "123.5µs", "123.5µs"},
+      {999949, "999.9µs", "999.9µs"},
+      {999950, "1000µs", "1000µs"},
+      {999999, "1000µs", "1000µs"},
+      {1000000, "1ms", "1ms"},
+      {1234550, "1.2346ms", "1.2346ms"},
+      {9999950, "10ms", "10ms"},
+      {10000000, "10ms", "10ms"},
+      {12345500, "12.345ms", "12.345ms"},
+      {99999500, "99.999ms", "99.999ms"},
+      {999995000, "1000ms", "1000ms"},
+      {999999999, "1000ms", "1000ms"},
+      {1000000000, "1s", "1s"},
+      {1234567500, "1.234568s", "1.234568s"},
+      {9999999500, "9.999999s", "9.999999s"},
+      {59999995000, "60s", "60s"},
+      {59999999999, "60s", "60s"},
+      {60000000000, "1mn 0s", "1mn 0s"},
+      {60000000001, "1mn 1.000004e-09s", "1mn 1.000004e-09s"},
+      {60000000123, "1mn 1.23e-07s", "1mn 1.23e-07s"},
+      {61500000000, "1mn 1.5s", "1mn 1.5s"},
+      {3599999999999, "59mn 60s", "59mn 60s"},
+      {3600000000000, "1h 0mn 0s", "1h 0mn 0s"},
+      {3600000000123, "1h 0mn 1.230001e-07s", "1h 0mn 1.230001e-07s"},
+      {3600000500000, "1h 0mn 0.0005s", "1h 0mn 0.0005s"},
+      {3723500000000, "1h 2mn 3.5s", "1h 2mn 3.5s"},
+      {86399999999999, "23h 59mn 60s", "23h 59mn 60s"},
+      {86400000000000, "24h 0mn 0s", "1d 0h 0.00mn"},
+      {86407500000000, "24h 0mn 7.5s", "1d 0h 0.12mn"},
+      {90000000000000, "25h 0mn 0s", "1d 1h 0.00mn"},
+      {9007199254740991, "2501h 59mn 59.25474s", "104d 5h 59.99mn"},
+      {9007199254740992, "2501h 59mn 59.25474s", "104d 5h 59.99mn"},
+      {9007199254740993, "2501h 59mn 59.25474s", "104d 5h 59.99mn"},
+      {4611686018427387904, "1281023h 53mn 38.42739s", "53375d 23h 53.64mn"},
+      {std::numeric_limits<int64_t>::max(), "2562047h 47mn 16.85477s", "106751d 23h 47.28mn"},
+      {-1, "unknown", "-0.001µs"},
+      {-2000000, "unknown", "-2ms"},
+      {-90000000000000, "unknown", "-1d 1h 0.00mn"},
+      {std::numeric_limits<int64_t>::min(), "unknown", "-106751d 23h 47.28mn"},
+  };
+  for (const Cas& c : cas) {
+    EXPECT_EQ(Courte(c.ns), c.courte) << c.ns;
+    EXPECT_EQ(Longue(c.ns), c.longue) << c.ns;
+  }
+}
+
+
 class DureeCapture : public ::testing::Test {
  protected:
   DescriptionCapture capture_;
@@ -98,6 +166,68 @@ TEST_F(DureeCapture, RelativeDate) {
   EXPECT_EQ(decodeur_.FormateDateRel(10'000, true, &t), kMs);
   EXPECT_EQ(t, "- 1ms");
   EXPECT_EQ(decodeur_.FormateDateRel(25, false, nullptr), 2500);
+}
+
+TEST_F(DureeCapture, SameTextsAsTheFloatingPointRuleAtEverySpeed) {
+  struct CasDate {
+    uint32_t vitesse;
+    uint64_t date;
+    bool negatif;
+    const char* texte;
+  };
+  const CasDate dates[] = {
+      {0, 1ULL, false, "3.2µs"},
+      {0, 312499ULL, false, "1000ms"},
+      {0, 1234567ULL, true, "- 3.950614s"},
+      {0, 1125899906842624ULL, false, "1000799h 55mn 1.896397s"},
+      {1, 1ULL, false, "0.1µs"},
+      {1, 312499ULL, false, "31.25ms"},
+      {1, 1234567ULL, true, "- 123.46ms"},
+      {1, 1125899906842624ULL, false, "31274h 59mn 50.68426s"},
+      {2, 1ULL, false, "0.04µs"},
+      {2, 312499ULL, false, "12.5ms"},
+      {2, 1234567ULL, true, "- 49.383ms"},
+      {2, 1125899906842624ULL, false, "12509h 59mn 56.2737s"},
+      {3, 1ULL, false, "0.02µs"},
+      {3, 312499ULL, false, "6.25ms"},
+      {3, 1234567ULL, true, "- 24.691ms"},
+      {3, 1125899906842624ULL, false, "6254h 59mn 58.13685s"},
+      {7, 1ULL, false, "0.1µs"},
+      {7, 312499ULL, false, "31.25ms"},
+      {7, 1234567ULL, true, "- 123.46ms"},
+      {7, 1125899906842624ULL, false, "31274h 59mn 50.68426s"},
+  };
+  std::string t;
+  for (const CasDate& c : dates) {
+    capture_.enVitesse = c.vitesse;
+    decodeur_.FormateDateRel(c.date, c.negatif, &t);
+    EXPECT_EQ(t, c.texte) << c.vitesse << " " << c.date;
+  }
+  struct CasEcart {
+    uint32_t vitesse;
+    uint32_t fip;
+    uint64_t ecart;
+    uint16_t lenPrecedente;
+    const char* texte;
+  };
+  const CasEcart ecarts[] = {
+      {0, 1, 123457, 265, "326.55ms"},
+      {0, 0, 700, 5, "192µs"},
+      {1, 1, 123457, 265, "10.205ms"},
+      {1, 0, 700, 5, "6µs"},
+      {2, 1, 123457, 265, "4.0819ms"},
+      {2, 0, 700, 5, "2.4µs"},
+      {3, 1, 123457, 265, "2.0409ms"},
+      {3, 0, 700, 5, "1.2µs"},
+      {7, 1, 123457, 265, "10.205ms"},
+      {7, 0, 700, 5, "6µs"},
+  };
+  for (const CasEcart& c : ecarts) {
+    capture_.enVitesse = c.vitesse;
+    capture_.bTramesTypeFip = c.fip;
+    decodeur_.FormateInterTrame(c.ecart, c.lenPrecedente, t);
+    EXPECT_EQ(t, c.texte) << c.vitesse << " " << c.fip << " " << c.ecart;
+  }
 }
 
 TEST_F(DureeCapture, InterFrameTimeStartsAtTheEndOfThePreviousFrame) {

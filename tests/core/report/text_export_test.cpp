@@ -131,6 +131,26 @@ TEST_F(TextExport, InterpretedRowsUseTheUserNames) {
   EXPECT_NE(l[3].find("Valve 5"), std::string::npos);
 }
 
+TEST_F(TextExport, MissingRowsFailAndLeaveThePreviousFile) {
+  capture(vandrel::BT_ZIZA_BI);
+  std::ofstream(sortie_) << "previous export\n";
+  // Row 10's record damaged after the statistics pass: the list holds rows the file no longer gives.
+  const size_t pas = test::record_bytes({0, {0, 0, 0, 0, 0}, 0}).size();
+  {
+    std::fstream f(path_, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(static_cast<std::streamoff>(88 + 10 * pas));
+    f.write("\x05\x00", 2);
+  }
+  const auto r = exporte(trames_seules(), 0, 19);
+  EXPECT_EQ(r.etat, ResultatExport::ErreurLecture);
+  EXPECT_NE(r.message.find(std::to_string(88 + 10 * pas)), std::string::npos) << r.message;
+  EXPECT_EQ(lignes_de(sortie_), std::vector<std::string>{"previous export"});
+  // A selection past the last row holds nothing.
+  PARAM_EXPORT p = trames_seules();
+  p.ulTrames = TRAMES_SELECTION;
+  EXPECT_EQ(exporte(p, 20, 30).etat, ResultatExport::RienATransferer);
+}
+
 TEST_F(TextExport, FailuresAndViewers) {
   {
     SourceExport s{doc_, fichier_, {}, nullptr, nullptr};

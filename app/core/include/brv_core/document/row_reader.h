@@ -49,7 +49,8 @@ class CLecteurLignes {
   CLecteurLignes(const CBrenvaleDoc& doc, const AcqFile& fichier);
 
   // Rows [premiere, premiere + nombre), fewer at the end of the data. With texte the rows carry
-  // their decoded texts, otherwise their frame bytes. Returns the number of rows filled.
+  // their decoded texts, otherwise their frame bytes. Returns the number of rows filled. The rows
+  // already in lignes are filled again in place: a vector passed again keeps their storage.
   size_t Lit(uint64_t premiere, size_t nombre, bool texte, std::vector<LIGNE_TRAME>& lignes);
 
   // Rows also carry their absolute date text (the list leaves it to the display).
@@ -59,6 +60,9 @@ class CLecteurLignes {
 
   // After a read that stopped early on a damaged record, its text; empty otherwise.
   const std::string& Erreur() const { return erreur_; }
+  // Why a read gave no row `ligne` although the list holds it: the damaged record, or the data
+  // ending early.
+  std::string TexteManque(uint64_t ligne) const;
 
  private:
   bool PointDeDepart(uint64_t ligne, RecordPos& pos, uint64_t& premiereLigne) const;
@@ -77,6 +81,7 @@ class CLecteurLignes {
   RecordPos posSuivante_;
   PreviousRecord precSuivant_;
   std::string erreur_;
+  RecordText texte_;  // the texts of one record, reused
   bool dateAbsolue_ = false;
   bool octets_ = false;
 };

@@ -51,12 +51,14 @@ struct SourceExport {
 };
 
 struct ResultatExport {
-  enum Etat { Ok, RienATransferer, CreationImpossible, ErreurLecture } etat = Ok;
+  enum Etat { Ok, RienATransferer, CreationImpossible, ErreurLecture, ErreurEcriture } etat = Ok;
   std::string message;
+  std::string detail;  // the system's text of a failed creation or write
   uint64_t lignes = 0;
 };
 
-// Writes the export of rows [premiere, derniere] (inclusive; only when frames are chosen).
+// Writes the export of rows [premiere, derniere] (inclusive; only when frames are chosen). The
+// file is replaced only by a whole export: on any failure the previous one is left as it was.
 ResultatExport ExporteTexte(const std::string& chemin, const PARAM_EXPORT& p, const SourceExport& source,
                             uint64_t premiere, uint64_t derniere);
 
