@@ -226,17 +226,16 @@ TEST_F(CliCaptureCommand, TwoDeferredCapturesThatChoseTheSameNameEndInTwoFiles) 
   EXPECT_EQ(std::set<std::string>({first, second}), std::set<std::string>({dir_.file("inc1.dat"), dir_.file("inc2.dat")}));
   EXPECT_EQ(read_text(inc), std::string(1, '\1'));
   // Each file is whole, and holds what its own card delivered.
-  std::vector<std::vector<Frame>> recs;
-  for (int i = 0; i < 2; ++i) {
-    SCOPED_TRACE(i);
-    recs.push_back(records(i == 0 ? first : second));
-    expect_run_of_truth(recs.back(), frames_of(read_lines(truths[i])), 0);
-    const auto info = run_cli({"info", i == 0 ? first : second});
-    EXPECT_NE(info.out.find("enEtatAcq: 5 (FIN_NORMALE)"), std::string::npos) << info.out;
-  }
-  ASSERT_FALSE(recs[0].empty());
-  ASSERT_FALSE(recs[1].empty());
-  EXPECT_NE(recs[0][0].hex + recs[0].back().hex, recs[1][0].hex + recs[1].back().hex);
+  const auto truth1 = frames_of(read_lines(truths[0])), truth2 = frames_of(read_lines(truths[1]));
+  // The two cards' traffic parts after a few frames.
+  const auto head = [](const std::vector<Frame>& t) {
+    std::string h;
+    for (size_t i = 0; i < t.size() && i < 20; ++i) h += t[i].hex + " ";
+    return h;
+  };
+  ASSERT_NE(head(truth1), head(truth2));
+  expect_run_of_truth(records(first), truth1, 0);
+  expect_run_of_truth(records(second), truth2, 0);
 }
 
 TEST_F(CliCaptureCommand, AFileAnotherCaptureIsWritingIsNeverOverwritten) {
