@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -172,6 +173,107 @@ TEST_F(CliCaptureCommand, ExistingFilePolicies) {
   EXPECT_EQ(mkdir.status, 1);
   EXPECT_NE(mkdir.err.find("does not exist.\nDo you want to create it?"), std::string::npos) << mkdir.err;
   EXPECT_FALSE(std::filesystem::exists(dir_.file("new")));
+}
+
+// The shell lines that start a capture in the background, keeping its output, errors and process id.
+std::string background_capture(const std::string& args, const std::string& out, const std::string& err,
+                               const std::string& pid) {
+  return quote(BRV_CLI_PATH) + " capture " + args + " >" + quote(out) + " 2>" + quote(err) + " & " + pid + "=$!; ";
+}
+
+// Waits in the shell until the capture has told its progress state (30 s at most).
+std::string until_said(const std::string& err, const std::string& text) {
+  return "for i in $(seq 600); do grep -q " + quote(text) + " " + quote(err) + " 2>/dev/null && break; sleep 0.05; done; ";
+}
+
+std::string read_text(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string file_of(const std::string& summary) {
+  const size_t at = summary.find("\nFile: ");
+  if (at == std::string::npos) return {};
+  const size_t begin = at + 7;
+  return summary.substr(begin, summary.find('\n', begin) - begin);
+}
+
+TEST_F(CliCaptureCommand, TwoDeferredCapturesThatChoseTheSameNameEndInTwoFiles) {
+  // Two processes, each with its own simulated card and traffic, both choosing inc1.dat at their
+  // checks and taking a file only when the delay is over.
+  const std::string inc = dir_.file("inc.dat");
+  write_bytes(inc, {1});
+  std::vector<std::string> truths, outs, errs;
+  std::string cmd;
+  for (int i = 1; i <= 2; ++i) {
+    const std::string n = std::to_string(i);
+    const std::string scn = dir_.file("seed" + n + ".scn");
+    std::ofstream(scn) << "preset clean\nseed " << i << "\npacing fast 100000\n";
+    truths.push_back(dir_.file("truth" + n + ".jsonl"));
+    outs.push_back(dir_.file("out" + n));
+    errs.push_back(dir_.file("err" + n));
+    cmd += background_capture("--simulate=" + quote(scn) + " --policy increment --deferred 2s --size 100K -o " +
+                                  quote(inc) + " --ground-truth " + quote(truths.back()),
+                              outs.back(), errs.back(), "p" + n);
+    if (i == 1) cmd += until_said(errs[0], "Waiting for deferred acquisition to start...");
+  }
+  cmd += "wait $p1; s1=$?; wait $p2; echo $s1 $?";
+  const CliResult r = run_shell(cmd);
+  EXPECT_EQ(r.out, "0 0\n") << read_text(errs[0]) << read_text(errs[1]);
+
+  const std::string first = file_of(read_text(outs[0])), second = file_of(read_text(outs[1]));
+  EXPECT_NE(first, second);
+  EXPECT_EQ(std::set<std::string>({first, second}), std::set<std::string>({dir_.file("inc1.dat"), dir_.file("inc2.dat")}));
+  EXPECT_EQ(read_text(inc), std::string(1, '\1'));
+  // Each file is whole, and holds what its own card delivered.
+  const auto truth1 = frames_of(read_lines(truths[0])), truth2 = frames_of(read_lines(truths[1]));
+  // The two cards' traffic parts after a few frames.
+  const auto head = [](const std::vector<Frame>& t) {
+    std::string h;
+    for (size_t i = 0; i < t.size() && i < 20; ++i) h += t[i].hex + " ";
+    return h;
+  };
+  ASSERT_NE(head(truth1), head(truth2));
+  expect_run_of_truth(records(first), truth1, 0);
+  expect_run_of_truth(records(second), truth2, 0);
+}
+
+TEST_F(CliCaptureCommand, AFileAnotherCaptureIsWritingIsNeverOverwritten) {
+  const std::string out = dir_.file("a.out"), err = dir_.file("a.err");
+  const std::string overwrite = quote(BRV_CLI_PATH) + " capture --simulate=" + quote(fast_) +
+                                " --size 100K --policy overwrite -o " + quote(dat_) + " 2>&1; echo status $?";
+  // The second capture tries while the first acquires.
+  const CliResult r = run_shell(background_capture("--simulate=" + quote(fast_) + " --duration 3s -o " + quote(dat_) +
+                                                       " --ground-truth " + quote(truth_),
+                                                   out, err, "p") +
+                                until_said(err, "Acquiring data...") + overwrite + "; wait $p; echo first $?");
+  EXPECT_NE(r.out.find("Another acquisition is writing the acquisition file:\n" + dat_ + "\nPlease, enter another one.\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("status 1\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("first 0\n"), std::string::npos) << r.out << read_text(err);
+  EXPECT_NE(read_text(out).find("End state: FIN_NORMALE\n"), std::string::npos);
+  expect_run_of_truth(records(dat_), frames_of(read_lines(truth_)), 0);
+
+  // Once it has ended, the file is free to overwrite.
+  EXPECT_NE(run_shell(overwrite).out.find("status 0\n"), std::string::npos);
+}
+
+TEST_F(CliCaptureCommand, AFileMadeDuringTheDeferredWaitIsAskedAboutAgain) {
+  const std::string out = dir_.file("a.out"), err = dir_.file("a.err");
+  const CliResult r = run_shell(
+      background_capture("--simulate=" + quote(fast_) + " --deferred 1s --size 100K --policy ask -o " + quote(dat_), out,
+                         err, "p") +
+      until_said(err, "Waiting for deferred acquisition to start...") + "printf mine >" + quote(dat_) +
+      "; wait $p; echo $?");
+  EXPECT_EQ(r.out, "1\n");
+  const std::string said = read_text(err);
+  // No terminal to answer: No, and the file made meanwhile is left alone.
+  EXPECT_NE(said.find("Do you want to overwrite the acquisition file:\n" + dat_ + "?\nNo (standard input is not a terminal)."),
+            std::string::npos)
+      << said;
+  EXPECT_NE(said.find("The deferred acquisition did not start."), std::string::npos) << said;
+  EXPECT_EQ(read_text(dat_), "mine");
 }
 
 TEST_F(CliCaptureCommand, DeferredStartWaitsThenCapturesAndCtrlCCancelsIt) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include <brv_platform/files.h>
 #include <brv_platform/trace.h>
 #include <vandrel/vandrel.h>
 
@@ -81,7 +82,9 @@ bool CControleurAcquisition::Demarre(bool declenche) {
   uint8_t majeur, mineur;
   VersionSysteme(majeur, mineur);
   const RemplissageIniAcq rempli = RemplitIniAcq(doc_.Config, verif, majeur, mineur, espaceLibre);
-  bloc_ = vandrel::construit_ini_acq(rempli.parametres);
+  parametres_ = rempli.parametres;
+  bloc_ = vandrel::construit_ini_acq(parametres_);
+  prevu_ = FichierPrevu{verif.AcqFilePath, doc_.Config.cheminFichierAcq, doc_.Config.ulActionDebut, verif.fichierAccepte};
   doc_.DureePostTrigMs = rempli.dureePostTrigMs;
   suivi_ = ParametresSuivi{};
   suivi_.typeAcq = static_cast<uint32_t>(rempli.parametres.ini.enTypeAcq);
@@ -134,6 +137,22 @@ bool CControleurAcquisition::DemarreAcqFin() {
     moteur = moteur_;
   }
   if (!moteur) return false;
+  ResultatReservation reservation = ReserveFichierAcq(prevu_, rapport_);
+  if (reservation.issue != IssueReservation::Ok) {
+    if (reservation.issue == IssueReservation::ErreurFichier) {
+      trace("DemarreAcqFin : " + prevu_.chemin + " : " + platform::errno_text(reservation.erreur) + "\n");
+      AfficheErreur(VANDREL_ERROR_NO_SUCH_FILE);
+    }
+    Libere();
+    doc_.AcqFilePath.clear();
+    return false;
+  }
+  ReservationFichierAcq fichier = std::move(reservation.fichier);
+  if (fichier.Chemin() != parametres_.chemin) {
+    parametres_.chemin = fichier.Chemin();
+    bloc_ = vandrel::construit_ini_acq(parametres_);
+  }
+  doc_.AcqFilePath = fichier.Chemin();
   if (platform::trace_enabled()) {
     const vandrel::INI_ACQ i = vandrel::lire_ini_acq(bloc_.data());
     char ligne[96];
@@ -159,6 +178,7 @@ bool CControleurAcquisition::DemarreAcqFin() {
     AfficheErreur(rc);
     trace("DEBUG BRV: DemarreAcqFin - pApp->StopAcquisition()");
     Libere();
+    fichier.Abandonne();
     doc_.AcqFilePath.clear();
     return false;
   }
@@ -166,8 +186,10 @@ bool CControleurAcquisition::DemarreAcqFin() {
   doc_.TickDebut = 0;
   enCours_ = true;
   if (tache_.joinable()) tache_.join();
-  tache_ = std::thread([this] {
+  // The task holds the file until it has written its part too.
+  tache_ = std::thread([this, fichier = std::move(fichier)]() mutable {
     FncTacheAcq(doc_, obs_, requetes_, resultat_, this, suivi_);
+    fichier.Libere();
     enCours_ = false;
   });
   return true;

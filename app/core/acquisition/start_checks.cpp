@@ -87,24 +87,48 @@ int32_t TypeAcquisition(const Configuration& config, bool declenche) {
   return 1;
 }
 
-std::optional<std::string> NomIncremente(const std::string& chemin, bool& sansPoint) {
-  sansPoint = false;
+IssueIncrement ParcourtNomsIncrementes(const std::string& chemin, const std::function<EssaiNom(const std::string&)>& essaie,
+                                       std::string& nom) {
   const size_t slash = chemin.rfind('/');
   const size_t debutNom = slash == std::string::npos ? 0 : slash + 1;
   const size_t point = chemin.rfind('.');
-  if (point == std::string::npos || point < debutNom) {
-    sansPoint = true;
-    return std::nullopt;
-  }
+  if (point == std::string::npos || point < debutNom) return IssueIncrement::SansPoint;
   const std::string radical = chemin.substr(0, point);
   const std::string extension = chemin.substr(point);
   for (uint64_t n = 1; n != 0; ++n) {
     std::string candidat = radical + std::to_string(n) + extension;
-    if (candidat.size() > kLgCheminMax) return std::nullopt;
-    std::error_code ec;
-    if (!fs::exists(candidat, ec)) return candidat;
+    if (candidat.size() > kLgCheminMax) return IssueIncrement::Epuise;
+    switch (essaie(candidat)) {
+      case EssaiNom::Pris: nom = std::move(candidat); return IssueIncrement::Pris;
+      case EssaiNom::Echec: return IssueIncrement::Echec;
+      case EssaiNom::Occupe: break;
+    }
   }
-  return std::nullopt;
+  return IssueIncrement::Epuise;
+}
+
+std::optional<std::string> NomIncremente(const std::string& chemin, bool& sansPoint) {
+  std::string nom;
+  const IssueIncrement issue = ParcourtNomsIncrementes(
+      chemin,
+      [](const std::string& candidat) {
+        std::error_code ec;
+        return fs::exists(candidat, ec) ? EssaiNom::Occupe : EssaiNom::Pris;
+      },
+      nom);
+  sansPoint = issue == IssueIncrement::SansPoint;
+  if (issue != IssueIncrement::Pris) return std::nullopt;
+  return nom;
+}
+
+void SignaleIncrementImpossible(IRapportDocument& rapport, bool sansPoint) {
+  rapport.BoiteMessage(sansPoint ? "The acquisition file path or name is not valid.\nPlease, enter another one."
+                                 : "The acquisition filename cannot be incremented.\nPlease enter another one.",
+                       IconeMessage::Erreur);
+}
+
+std::string QuestionEcrasement(const std::string& chemin) {
+  return remplace_s("Do you want to overwrite the acquisition file:\n%s?", chemin);
 }
 
 VerificationDemarrage VerifieDemarrage(Configuration& config, bool declenche, bool moteurOccupe,
@@ -169,15 +193,14 @@ VerificationDemarrage VerifieDemarrage(Configuration& config, bool declenche, bo
   if (!fs::exists(modele, ec)) {
     v.AcqFilePath = modele;
   } else if (config.ulActionDebut == ACTION_DEMANDER) {
-    if (!rapport.QuestionOuiNon(remplace_s("Do you want to overwrite the acquisition file:\n%s?", modele))) return v;
+    if (!rapport.QuestionOuiNon(QuestionEcrasement(modele))) return v;
     v.AcqFilePath = modele;
+    v.fichierAccepte = platform::file_id(modele);
   } else if (config.ulActionDebut == ACTION_INCREMENTER) {
     bool sansPoint = false;
     const std::optional<std::string> nom = NomIncremente(modele, sansPoint);
     if (!nom) {
-      rapport.BoiteMessage(sansPoint ? "The acquisition file path or name is not valid.\nPlease, enter another one."
-                                     : "The acquisition filename cannot be incremented.\nPlease enter another one.",
-                           IconeMessage::Erreur);
+      SignaleIncrementImpossible(rapport, sansPoint);
       return v;
     }
     v.AcqFilePath = *nom;

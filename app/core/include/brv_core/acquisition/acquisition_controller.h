@@ -12,6 +12,9 @@
 #include <thread>
 #include <vector>
 
+#include <vandrel/ini_acq.h>
+
+#include "brv_core/acquisition/file_reservation.h"
 #include "brv_core/acquisition/start_checks.h"
 #include "brv_core/analysis/live_source.h"
 #include "brv_core/analysis/monitor.h"
@@ -46,7 +49,9 @@ class CControleurAcquisition : private ISuiviAcquisition {
   // when there was nothing to cancel (no deferral, or its start has begun).
   bool AnnuleDiffere();
 
-  // Starts the engine with the filled block and the monitor task.
+  // Takes the acquisition file (the name may change from the checks', see ReserveFichierAcq: the
+  // document's AcqFilePath follows), then starts the engine with the filled block and the monitor
+  // task, which holds the file locked until it ends.
   bool DemarreAcqFin();
   // A stop, user stop or standby request to the monitor task (from any thread).
   void Demande(RequeteTache r) { requetes_.Poste(r); }
@@ -70,6 +75,8 @@ class CControleurAcquisition : private ISuiviAcquisition {
   IObservateurTache& obs_;
   mutable std::mutex moteurMutex_;
   std::shared_ptr<CVandrel> moteur_;
+  vandrel::ParametresAcq parametres_;
+  FichierPrevu prevu_;
   std::vector<uint8_t> bloc_;
   ParametresSuivi suivi_;
   std::atomic<uint64_t> differeMs_{0};
