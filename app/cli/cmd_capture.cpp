@@ -19,6 +19,7 @@
 
 #include <brv_core/acquisition/acquisition_controller.h>
 #include <brv_core/acquisition/card_selection.h>
+#include <brv_platform/files.h>
 #include <ftd2xx/virtual_device.h>
 #include <kestrin/usb_ftd2xx_com.h>
 #include <simcard/simcard.h>
@@ -79,6 +80,12 @@ int run_capture(const CaptureArgs& args, const Simulation& simulation) {
   ConfigurationParDefaut(doc.Config, doc.RepertoireDefaut() + kNomFichierAcqDefaut);
   if (!args.config.empty() && !doc.OuvrirConfiguration(args.config)) return kExitFailure;
   if (const std::string error = apply_options(args, doc.Config); !error.empty()) return fail(error);
+  // The capture and the ground truth never land on what this command reads.
+  for (const std::string& output : {doc.Config.cheminFichierAcq, args.ground_truth}) {
+    if (!output.empty() && platform::names_an_input(output, {args.config, simulation.source})) {
+      return fail(platform::overwrite_input_message(output));
+    }
+  }
 
   std::optional<uint16_t> index;
   if (args.card) index = static_cast<uint16_t>(*args.card);
@@ -116,8 +123,12 @@ int run_capture(const CaptureArgs& args, const Simulation& simulation) {
 
   std::optional<uint64_t> truth_lines;
   if (card && !args.ground_truth.empty()) {
-    truth_lines = write_ground_truth(args.ground_truth, card->ground_truth(), card->frames_sent());
-    if (!truth_lines) return fail("Cannot write " + args.ground_truth);
+    if (platform::names_an_input(args.ground_truth, {path})) {
+      return fail("The ground truth file " + args.ground_truth + " is the acquisition file: it was not written.");
+    }
+    std::string error;
+    truth_lines = write_ground_truth(args.ground_truth, card->ground_truth(), card->frames_sent(), error);
+    if (!truth_lines) return fail("Cannot write " + args.ground_truth, error);
   }
 
   const std::vector<std::string> lines = term.lines();

@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
     const auto scenario = simcard::resolve_scenario(simulate.empty() ? "demo" : simulate, error);
     if (!scenario) return brv::cli::finish_output(brv::cli::fail("--simulate: " + error));
     simulation->scenario = *scenario;
+    simulation->source = simulate;
     if (!capture->parsed()) simulated = simcard::register_simulated_card(*scenario);
   }
 

@@ -108,9 +108,20 @@ TEST_F(FileSafety, AnOutputNeverLandsOnAnInput) {
     EXPECT_EQ(r.status, 1) << out;
     EXPECT_NE(r.err.find("is also an input of this command"), std::string::npos) << r.err;
   }
-  const auto cfg = run_cli({"detail", f("ok.dat"), "0", "--config", f("ok.cfg"), "-o", f("ok.cfg")});
-  EXPECT_EQ(cfg.status, 1);
+  const std::string config = slurp(f("ok.cfg"));
+  for (const auto& a : std::vector<std::vector<std::string>>{
+           {"detail", "@ok.dat", "0", "--config", "@ok.cfg", "-o", "@ok.cfg"},
+           {"capture", "--simulate=clean", "--duration", "1s", "--config", "@ok.cfg", "-o", "@ok.cfg"},
+           {"capture", "--simulate=clean", "--duration", "1s", "-o", "@new.dat", "--ground-truth", "@ok.cfg",
+            "--config", "@ok.cfg"},
+           {"capture", "--simulate=clean", "--duration", "1s", "-o", "@gt.dat", "--ground-truth", "@gt.dat"}}) {
+    const auto r = run_cli(args(a));
+    EXPECT_EQ(r.status, 1) << a[0] << " " << a.back();
+  }
   EXPECT_EQ(slurp(f("ok.dat")), before);
+  EXPECT_EQ(slurp(f("ok.cfg")), config);
+  // The capture itself was kept: only its ground truth was refused.
+  EXPECT_EQ(run_cli({"records", f("gt.dat"), "--count", "1"}).status, 0);
 }
 
 TEST(CliNumbers, SignsAndOverflowsAreRefusedNamingTheOption) {
