@@ -291,19 +291,21 @@ void CKestrin::m_bkgd_thread_loop() {
     trace("KESTRIN: Enter in THREAD_PRIORITY_HIGHEST mode OK");
   }
 
+  // Reused from chunk to chunk: it trades storage with the link's input buffer, which is bounded.
+  std::vector<uint8_t> bytes;
   while (!m_stopped) {
     if (!m_com->is_open() || m_com->is_lost()) {
       // What the link received before the card left is still delivered.
-      const std::vector<uint8_t> rest = m_com->read_input_data();
+      m_com->read_input_data(bytes);
       bool bulk;
       {
         std::lock_guard lock(m_reply_mutex);
         bulk = m_mode == kBulkMode;
       }
-      if (!rest.empty() && !bulk) parser.parse(rest, *this);
+      if (!bytes.empty() && !bulk) parser.parse(bytes, *this);
       m_stopped = true;
     } else if (m_com->wait_for_rx_bytes()) {
-      const std::vector<uint8_t> bytes = m_com->read_input_data();
+      m_com->read_input_data(bytes);
       bool bulk;
       {
         std::lock_guard lock(m_reply_mutex);

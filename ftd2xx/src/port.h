@@ -4,30 +4,41 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <mutex>
+#include <vector>
 
 #include "ftd2xx/ftd2xx.h"
 #include "ftd2xx/virtual_device.h"
 
 namespace ftd2xx::detail {
 
+// A bounded byte ring: what the device sent and the host has not read yet.
 class RxQueue {
  public:
-  // Appends and signals the registered event when it asks for received characters.
-  void push(const uint8_t* bytes, size_t n);
+  explicit RxQueue(size_t capacity = kRxQueueCapacity) : capacity_(capacity) {}
+
+  // Appends what fits, from the front of bytes, and signals the registered event when it asks
+  // for received characters. Returns the count taken; a full queue takes nothing.
+  size_t push(const uint8_t* bytes, size_t n);
+  // Waits at most timeout_ms for room for n bytes; false when there is still not enough.
+  bool wait_for_room(size_t n, unsigned long timeout_ms);
   // Wakes the registered event without data (the device vanished).
   void signal();
   size_t size() const;
+  size_t capacity() const { return capacity_; }
   // Takes up to n bytes, waiting at most timeout_ms for n to be there.
   size_t pop(uint8_t* out, size_t n, unsigned long timeout_ms);
   void clear();
   void set_notification(DWORD mask, Event* event);
 
  private:
+  const size_t capacity_;
   mutable std::mutex mutex_;
   std::condition_variable arrived_;
-  std::deque<uint8_t> bytes_;
+  std::condition_variable room_;
+  std::vector<uint8_t> ring_;  // allocated at the first push: every enumeration opens each device
+  size_t head_ = 0;
+  size_t size_ = 0;
   DWORD mask_ = 0;
   Event* event_ = nullptr;
 };

@@ -137,9 +137,9 @@ TEST(UsbCom, WritesReachTheDeviceAndPacketsComeBackInOrder) {
   ASSERT_EQ(dev.card->writes().size(), 1u);
   EXPECT_EQ(dev.card->writes()[0], Bytes(std::begin(request), std::end(request)));
 
-  ASSERT_TRUE(dev.card->send_to_host(Bytes{1, 2, 3}));
+  ASSERT_EQ(dev.card->send_to_host(Bytes{1, 2, 3}), 3u);
   ASSERT_TRUE(wait_until([&] { return dev.card->host_queue_size() == 0 && com.get_cp_listening_loop_with_data() >= 1; }));
-  ASSERT_TRUE(dev.card->send_to_host(Bytes{4, 5}));
+  ASSERT_EQ(dev.card->send_to_host(Bytes{4, 5}), 2u);
   ASSERT_TRUE(wait_until([&] { return com.get_cp_listening_loop_with_data() >= 2; }));
   // Two packets before the session drains the buffer come together, in order.
   EXPECT_TRUE(com.wait_for_rx_bytes());
@@ -176,7 +176,7 @@ TEST(UsbCom, UnpluggedDeviceFailsLikeAVanishedOne) {
   for (int i = 0; i < 200 && !com.is_lost(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_TRUE(com.is_lost());
   EXPECT_TRUE(CUsbFtd2xxCom::get_com_info_by_sn(dev.card->serial()).empty());
-  EXPECT_FALSE(dev.card->send_to_host(Bytes{1}));
+  EXPECT_EQ(dev.card->send_to_host(Bytes{1}), std::nullopt);
   EXPECT_EQ(com.close(), 0u);
 }
 

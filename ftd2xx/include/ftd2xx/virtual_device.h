@@ -1,12 +1,14 @@
 #pragma once
 // Virtual D2XX devices: objects of this process that appear in the device list after the real
 // devices. The host's writes reach the device through on_host_write; the device's bytes reach
-// the host's receive queue (and its received-character event) through send_to_host.
+// the host's receive queue (and its received-character event) through send_to_host, as far as
+// that bounded queue has room: what it refuses stays with the device, as on a real chip.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -42,9 +44,10 @@ class VirtualDevice : public std::enable_shared_from_this<VirtualDevice> {
   unsigned long id() const { return id_; }
   unsigned long location() const { return location_; }
 
-  // Queues bytes for the host and signals its received-character event.
-  // False when no host has the device open or the device has vanished.
-  bool send_to_host(std::span<const uint8_t> bytes);
+  // Queues what fits of bytes (from the front) for the host and signals its received-character
+  // event; returns the count taken, 0 when the host's queue is full. nullopt when no host has the
+  // device open or the device has vanished.
+  std::optional<size_t> send_to_host(std::span<const uint8_t> bytes);
   // Bytes waiting in the host's receive queue (0 when not open).
   size_t host_queue_size() const;
 
