@@ -76,7 +76,11 @@ void SimCard::traffic_loop() {
       std::lock_guard lock(wake_mutex_);
       go_on = !stop_requested_;
     }
-    if (!go_on) break;
+    if (!go_on) {
+      std::lock_guard lock(truth_mutex_);
+      source_->withdraw(frames);
+      break;
+    }
     if (!chunk.empty()) {
       std::lock_guard lock(send_mutex_);
       outgoing_.insert(outgoing_.end(), chunk.begin(), chunk.end());

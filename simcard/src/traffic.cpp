@@ -1,5 +1,7 @@
 #include "simcard/traffic.h"
 
+#include <algorithm>
+
 #include <kestrin/protocol.h>
 
 #include "simcard/event_encoder.h"
@@ -103,6 +105,11 @@ size_t TrafficSource::lose_frames(size_t max_frames, uint64_t max_span) {
   }
   fifo_full_ = false;
   return static_cast<size_t>(model_.number() - first);
+}
+
+void TrafficSource::withdraw(size_t frames) {
+  if (!record_) return;
+  for (size_t i = truth_.size() - std::min(frames, truth_.size()); i < truth_.size(); ++i) truth_[i].delivered = false;
 }
 
 size_t TrafficSource::next_chunk(std::vector<uint8_t>& chunk, uint64_t max_span) {

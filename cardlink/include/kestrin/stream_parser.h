@@ -22,6 +22,9 @@ class CStreamParser {
   // Parses one chunk; frames go to the sink in stream order. False when the frame boundaries
   // are lost for good (no resynchronisation point): the rest of the chunk is skipped.
   bool parse(const std::vector<uint8_t>& chunk, IFrameSink& sink);
+  // Bytes kept from earlier chunks for a later recovery: those of the last frame begun while no
+  // frame has started since (at most one frame).
+  size_t kept_bytes() const { return m_tail.size(); }
 
  private:
   enum class InProgress { None, NoCrc, Crc };
@@ -50,8 +53,8 @@ class CStreamParser {
   bool m_spanning = false;
   bool m_started_in_chunk = false;
   size_t m_last_frame_start = 0;
-  // The bytes of the frame in progress from its start marker on, when it spans chunks (at most
-  // one frame: a 16-bit length and its header), never a whole chunk.
+  // The bytes of the last frame from its start marker on while it spans chunks and no frame has
+  // started since (at most one frame: a 16-bit length and its header), never a whole chunk.
   std::vector<uint8_t> m_tail;
   // For the traces: the bytes since the last frame delivered, the newest kept up to one frame.
   std::vector<uint8_t> m_bytes_without_context;

@@ -24,6 +24,9 @@ class TrafficSource {
   // event sent is flagged. Returns the number of bus frames consumed.
   size_t lose_frames(size_t max_frames, uint64_t max_span = 0);
 
+  // The card stopped before sending the last `frames` frames taken: they never reach the host.
+  void withdraw(size_t frames);
+
   // Bus date (tenths of a bit time since the first frame) at the end of the last frame taken.
   uint64_t bus_end() const { return model_.date() + last_duration_; }
   uint64_t frames() const { return model_.number(); }
