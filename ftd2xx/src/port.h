@@ -55,6 +55,8 @@ class Port {
   // Applies the setting just stored in settings().
   virtual FT_STATUS apply(Setting which, const LineSettings& settings) = 0;
   virtual FT_STATUS write(const uint8_t* bytes, DWORD n, DWORD* written) = 0;
+  // The host took bytes from its queue: room for the device to send more.
+  virtual void after_read() {}
   virtual void close() = 0;
 
   FT_STATUS change(Setting which, void (*edit)(LineSettings&, const void*), const void* arg);

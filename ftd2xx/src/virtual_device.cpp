@@ -25,6 +25,8 @@ class VirtualPort : public Port {
     return FT_OK;
   }
 
+  void after_read() override { device_->on_host_read(); }
+
   void close() override {
     {
       std::lock_guard lock(device_->mutex_);

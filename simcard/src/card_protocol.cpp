@@ -1,8 +1,5 @@
 // The card's side of the card protocol: request frames in, reply frames out.
 
-#include <chrono>
-#include <thread>
-
 #include <kestrin/protocol.h>
 
 #include "simcard/event_encoder.h"
@@ -18,7 +15,6 @@ constexpr uint16_t kSwBadP1 = 0x3003;
 constexpr uint16_t kSwBadCrc = 0x3007;
 constexpr uint16_t kSwCtlNotSupported = 0x3101;
 constexpr size_t kRequestHeader = 7;
-constexpr std::chrono::seconds kReplyWait{2};
 
 }  // namespace
 
@@ -70,14 +66,15 @@ void SimCard::on_host_close() {
 void SimCard::reply(uint16_t sw, const std::vector<uint8_t>& data) {
   if (muted_) return;
   const std::vector<uint8_t> frame = encode_reply(sw, data.data(), data.size(), scenario_.reply_crc);
+  // Behind the card's output: what the host's queue does not take now goes as it reads.
   std::lock_guard lock(send_mutex_);
   outgoing_.insert(outgoing_.end(), frame.begin(), frame.end());
-  // The reply goes behind the card's output as the host's queue makes room; one the host leaves
-  // unread that long goes out with the next output.
-  const auto deadline = std::chrono::steady_clock::now() + kReplyWait;
-  while (flush_locked() && !outgoing_.empty() && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  flush_locked();
+}
+
+void SimCard::on_host_read() {
+  std::lock_guard lock(send_mutex_);
+  if (!outgoing_.empty()) flush_locked();
 }
 
 void SimCard::handle(const uint8_t* r, size_t n) {

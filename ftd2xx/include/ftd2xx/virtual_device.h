@@ -2,7 +2,8 @@
 // Virtual D2XX devices: objects of this process that appear in the device list after the real
 // devices. The host's writes reach the device through on_host_write; the device's bytes reach
 // the host's receive queue (and its received-character event) through send_to_host, as far as
-// that bounded queue has room: what it refuses stays with the device, as on a real chip.
+// that bounded queue has room: what it refuses stays with the device, as on a real chip, until
+// on_host_read says the host made room.
 
 #include <cstddef>
 #include <cstdint>
@@ -65,6 +66,8 @@ class VirtualDevice : public std::enable_shared_from_this<VirtualDevice> {
  protected:
   // Called on the host's writing thread with the bytes of one FT_Write.
   virtual void on_host_write(std::span<const uint8_t> bytes) = 0;
+  // Called on the host's reading thread after it took bytes from its queue: room for more.
+  virtual void on_host_read() {}
   // Also called around the open test that every enumeration makes of each free device.
   virtual void on_host_open() {}
   virtual void on_host_close() {}

@@ -57,6 +57,7 @@ class SimCard : public ftd2xx::VirtualDevice {
 
  protected:
   void on_host_write(std::span<const uint8_t> bytes) override;
+  void on_host_read() override;
   void on_host_close() override;
 
  private:
