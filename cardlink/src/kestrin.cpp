@@ -13,14 +13,15 @@ using kestrin::detail::hex;
 namespace {
 
 constexpr size_t kBulkCapacity = 16384;
+constexpr uint8_t kBulkMode = 3;
+constexpr uint8_t CTL_GET_MODE = 0x32;
+// How long the session waits for its owner to take events before it looks at the link again.
 constexpr auto kEventRoomWait = std::chrono::milliseconds(100);
 
 // What an event took on the wire: header, data, CRC.
 size_t wire_size(const IProtocol::EVENT_FRAME& f) {
   return 7 + f.data.size() + (f.ucCLA == IProtocol::CLA_EVENT_CRC ? 2 : 0);
 }
-constexpr uint8_t kBulkMode = 3;
-constexpr uint8_t CTL_GET_MODE = 0x32;
 
 }  // namespace
 

@@ -15,8 +15,6 @@ namespace ftd2xx::detail {
 // A bounded byte ring: what the device sent and the host has not read yet.
 class RxQueue {
  public:
-  explicit RxQueue(size_t capacity = kRxQueueCapacity) : capacity_(capacity) {}
-
   // Appends what fits, from the front of bytes, and signals the registered event when it asks
   // for received characters. Returns the count taken; a full queue takes nothing.
   size_t push(const uint8_t* bytes, size_t n);
@@ -25,14 +23,12 @@ class RxQueue {
   // Wakes the registered event without data (the device vanished).
   void signal();
   size_t size() const;
-  size_t capacity() const { return capacity_; }
   // Takes up to n bytes, waiting at most timeout_ms for n to be there.
   size_t pop(uint8_t* out, size_t n, unsigned long timeout_ms);
   void clear();
   void set_notification(DWORD mask, Event* event);
 
  private:
-  const size_t capacity_;
   mutable std::mutex mutex_;
   std::condition_variable arrived_;
   std::condition_variable room_;

@@ -8,11 +8,11 @@ namespace ftd2xx::detail {
 size_t RxQueue::push(const uint8_t* bytes, size_t n) {
   if (n == 0) return 0;
   std::lock_guard lock(mutex_);
-  const size_t taken = std::min(n, capacity_ - size_);
+  const size_t taken = std::min(n, kRxQueueCapacity - size_);
   if (taken == 0) return 0;
-  if (ring_.empty()) ring_.resize(capacity_);
-  const size_t tail = (head_ + size_) % capacity_;
-  const size_t first = std::min(taken, capacity_ - tail);
+  if (ring_.empty()) ring_.resize(kRxQueueCapacity);
+  const size_t tail = (head_ + size_) % kRxQueueCapacity;
+  const size_t first = std::min(taken, kRxQueueCapacity - tail);
   std::copy_n(bytes, first, ring_.begin() + static_cast<std::ptrdiff_t>(tail));
   std::copy_n(bytes + first, taken - first, ring_.begin());
   size_ += taken;
@@ -23,7 +23,7 @@ size_t RxQueue::push(const uint8_t* bytes, size_t n) {
 
 bool RxQueue::wait_for_room(size_t n, unsigned long timeout_ms) {
   std::unique_lock lock(mutex_);
-  return room_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] { return capacity_ - size_ >= n; });
+  return room_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] { return kRxQueueCapacity - size_ >= n; });
 }
 
 void RxQueue::signal() {
@@ -44,10 +44,10 @@ size_t RxQueue::pop(uint8_t* out, size_t n, unsigned long timeout_ms) {
   }
   const size_t taken = std::min(n, size_);
   if (taken == 0) return 0;
-  const size_t first = std::min(taken, capacity_ - head_);
+  const size_t first = std::min(taken, kRxQueueCapacity - head_);
   std::copy_n(ring_.begin() + static_cast<std::ptrdiff_t>(head_), first, out);
   std::copy_n(ring_.begin(), taken - first, out + first);
-  head_ = (head_ + taken) % capacity_;
+  head_ = (head_ + taken) % kRxQueueCapacity;
   size_ -= taken;
   room_.notify_all();
   return taken;
