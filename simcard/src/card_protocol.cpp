@@ -125,6 +125,7 @@ void SimCard::start_traffic() {
     stop_requested_ = false;
   }
   frames_sent_ = 0;
+  frames_lost_ = 0;
   events_sent_ = 0;
   running_ = true;
   thread_ = std::thread(&SimCard::traffic_loop, this);
