@@ -20,11 +20,21 @@ std::shared_ptr<CComInfo> CAbstractCom::get_com_info() const {
 
 void CAbstractCom::mark_lost() {
   m_lost = true;
+  begin_closing();
+}
+
+void CAbstractCom::begin_closing() {
   {
     std::lock_guard lock(m_mutex);
     m_closing = true;
   }
   m_cond_new_data.notify_all();
+  m_cond_room.notify_all();
+}
+
+size_t CAbstractCom::wait_for_input_room(std::unique_lock<std::mutex>& lock) {
+  m_cond_room.wait(lock, [this] { return m_closing || m_input_buffer.size() < kInputBufferCapacity; });
+  return m_closing ? 0 : kInputBufferCapacity - m_input_buffer.size();
 }
 
 void CAbstractCom::set_com_info(std::shared_ptr<CComInfo> info) {
@@ -33,10 +43,18 @@ void CAbstractCom::set_com_info(std::shared_ptr<CComInfo> info) {
 }
 
 std::vector<uint8_t> CAbstractCom::read_input_data() {
-  std::lock_guard lock(m_mutex);
   std::vector<uint8_t> data;
-  data.swap(m_input_buffer);
+  read_input_data(data);
   return data;
+}
+
+void CAbstractCom::read_input_data(std::vector<uint8_t>& out) {
+  out.clear();
+  {
+    std::lock_guard lock(m_mutex);
+    out.swap(m_input_buffer);
+  }
+  m_cond_room.notify_all();
 }
 
 bool CAbstractCom::wait_for_rx_bytes() {

@@ -1,5 +1,7 @@
 #include "kestrin/kestrin.h"
 
+#include <algorithm>
+
 #include "brv_platform/thread_priority.h"
 #include "brv_platform/trace.h"
 #include "hex.h"
@@ -13,6 +15,13 @@ namespace {
 constexpr size_t kBulkCapacity = 16384;
 constexpr uint8_t kBulkMode = 3;
 constexpr uint8_t CTL_GET_MODE = 0x32;
+// How long the session waits for its owner to take events before it looks at the link again.
+constexpr auto kEventRoomWait = std::chrono::milliseconds(100);
+
+// What an event took on the wire: header, data, CRC.
+size_t wire_size(const IProtocol::EVENT_FRAME& f) {
+  return 7 + f.data.size() + (f.ucCLA == IProtocol::CLA_EVENT_CRC ? 2 : 0);
+}
 
 }  // namespace
 
@@ -44,7 +53,11 @@ unsigned long CKestrin::connect(unsigned char index) {
 
 void CKestrin::join_background_thread() {
   if (!m_bkgd_thread) return;
-  m_stopped = true;
+  {
+    std::lock_guard lock(m_event_mutex);
+    m_stopped = true;
+  }
+  m_event_room.notify_all();
   // The thread may wait on a full bulk buffer that nobody drains.
   m_bulk_buffer->interrupt();
   if (m_bkgd_thread->joinable()) m_bkgd_thread->join();
@@ -87,6 +100,19 @@ unsigned long CKestrin::request(uint8_t ctl, uint8_t id, uint8_t p1, uint8_t p2,
     m_last_error = 0;
   }
   std::vector<uint8_t> frame = IProtocol::encode_request(crc, ctl, id, p1, p2, data, len);
+  // The reply comes behind whatever the card sent before it: the session reads on meanwhile.
+  {
+    std::lock_guard lock(m_event_mutex);
+    ++m_replies_awaited;
+  }
+  m_event_room.notify_all();
+  struct Awaited {
+    CKestrin& k;
+    ~Awaited() {
+      std::lock_guard lock(k.m_event_mutex);
+      --k.m_replies_awaited;
+    }
+  } awaited{*this};
   if (const unsigned long rc = m_com->write(frame.data(), frame.size())) return rc;
   const unsigned long wait = wait_for_reply();
   if (wait == kestrin::KESTRIN_ERROR_WAIT_FOR_REPLY_TIMEOUT) return no_reply_code;
@@ -174,6 +200,7 @@ std::vector<std::shared_ptr<IProtocol::EVENT_FRAME>> CKestrin::read_event_frames
   std::lock_guard lock(m_event_mutex);
   std::vector<std::shared_ptr<IProtocol::EVENT_FRAME>> frames;
   frames.swap(m_event_frames);
+  event_queue_taken_locked(0);
   return frames;
 }
 
@@ -190,6 +217,7 @@ std::shared_ptr<IProtocol::EVENT_FRAME> CKestrin::get_last_event_frame() {
   if (m_event_frames.empty()) return std::make_shared<IProtocol::EVENT_FRAME>();
   auto frame = std::move(m_event_frames.back());
   m_event_frames.pop_back();
+  event_queue_taken_locked(m_event_bytes - std::min(m_event_bytes, wire_size(*frame)));
   return frame;
 }
 
@@ -201,6 +229,20 @@ void CKestrin::purge_reply_frame() {
 void CKestrin::purge_event_frame() {
   std::lock_guard lock(m_event_mutex);
   m_event_frames.clear();
+  event_queue_taken_locked(0);
+}
+
+bool CKestrin::event_room_locked() const { return m_event_bytes < kEventQueueBytes || m_replies_awaited != 0; }
+
+bool CKestrin::wait_for_event_room() {
+  std::unique_lock lock(m_event_mutex);
+  return m_event_room.wait_for(lock, kEventRoomWait, [this] { return event_room_locked() || m_stopped; }) &&
+         !m_stopped;
+}
+
+void CKestrin::event_queue_taken_locked(size_t remaining_bytes) {
+  m_event_bytes = remaining_bytes;
+  if (event_room_locked()) m_event_room.notify_all();
 }
 
 std::vector<uint8_t> CKestrin::get_garbage() {
@@ -259,6 +301,7 @@ void CKestrin::on_event(std::shared_ptr<IProtocol::EVENT_FRAME> frame) {
   m_prev_cp = cp;
   {
     std::lock_guard lock(m_event_mutex);
+    m_event_bytes += wire_size(*frame);
     m_event_frames.push_back(std::move(frame));
     m_event_arrived = true;
   }
@@ -291,19 +334,23 @@ void CKestrin::m_bkgd_thread_loop() {
     trace("KESTRIN: Enter in THREAD_PRIORITY_HIGHEST mode OK");
   }
 
+  // Reused from chunk to chunk: it trades storage with the link's input buffer, which is bounded.
+  std::vector<uint8_t> bytes;
   while (!m_stopped) {
     if (!m_com->is_open() || m_com->is_lost()) {
       // What the link received before the card left is still delivered.
-      const std::vector<uint8_t> rest = m_com->read_input_data();
+      m_com->read_input_data(bytes);
       bool bulk;
       {
         std::lock_guard lock(m_reply_mutex);
         bulk = m_mode == kBulkMode;
       }
-      if (!rest.empty() && !bulk) parser.parse(rest, *this);
+      if (!bytes.empty() && !bulk) parser.parse(bytes, *this);
       m_stopped = true;
+    } else if (!wait_for_event_room()) {
+      // The owner has not taken its events yet: the bytes wait in the link.
     } else if (m_com->wait_for_rx_bytes()) {
-      const std::vector<uint8_t> bytes = m_com->read_input_data();
+      m_com->read_input_data(bytes);
       bool bulk;
       {
         std::lock_guard lock(m_reply_mutex);

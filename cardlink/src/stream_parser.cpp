@@ -13,6 +13,8 @@ namespace IProtocol {
 namespace {
 
 const char* const kRule = "--------------------------------------------------\n";
+// The longest frame: header, a 16-bit length of data, CRC.
+constexpr size_t kMaxFrameBytes = 7 + 0xFFFF + 2;
 
 }  // namespace
 
@@ -26,13 +28,18 @@ bool CStreamParser::parse(const std::vector<uint8_t>& chunk, IFrameSink& sink) {
     m_diag_len.clear();
     m_last_frame_start = 0;
   }
-  // Only the recovery case needs a copy, when the previous chunk is put in front.
+  m_started_in_chunk = false;
+  // Only the recovery case needs a copy, when the unfinished frame's bytes are put in front.
   std::vector<uint8_t> extended;
   const std::vector<uint8_t>* buffer = &chunk;
 
   size_t i = 0;
   while (i < buffer->size()) {
     const uint8_t byte = (*buffer)[i];
+    if (m_bytes_without_context.size() >= 2 * kMaxFrameBytes) {
+      m_bytes_without_context.erase(m_bytes_without_context.begin(),
+                                    m_bytes_without_context.begin() + static_cast<std::ptrdiff_t>(kMaxFrameBytes));
+    }
     m_bytes_without_context.push_back(byte);
     if (m_in_progress == InProgress::None) {
       if (!is_start_marker(byte)) {
@@ -40,7 +47,7 @@ bool CStreamParser::parse(const std::vector<uint8_t>& chunk, IFrameSink& sink) {
         buffer = &extended;
         const long resync = context_loss(extended, i);
         if (resync < 0) {
-          m_previous_chunk = extended;
+          m_tail.clear();
           return false;
         }
         i = static_cast<size_t>(resync);
@@ -62,12 +69,26 @@ bool CStreamParser::parse(const std::vector<uint8_t>& chunk, IFrameSink& sink) {
       m_complete = false;
     }
   }
-  m_previous_chunk = *buffer;
+  keep_tail(*buffer);
   return true;
+}
+
+void CStreamParser::keep_tail(const std::vector<uint8_t>& buffer) {
+  if (!m_spanning) {
+    m_tail.clear();
+  } else if (m_started_in_chunk) {
+    m_tail.assign(buffer.begin() + static_cast<std::ptrdiff_t>(m_last_frame_start), buffer.end());
+  } else {
+    // The whole chunk belongs to a frame begun before it.
+    m_tail.insert(m_tail.end(), buffer.begin(), buffer.end());
+  }
+  // Positions now count from the start of the kept bytes.
+  if (m_spanning) m_last_frame_start = 0;
 }
 
 void CStreamParser::start_frame(size_t position, uint8_t marker) {
   m_last_frame_start = position;
+  m_started_in_chunk = true;
   m_diag_starts.push_back(position);
   m_cla = marker;
   if (marker == CLA_REPLY || marker == CLA_REPLY_CRC) {
@@ -165,14 +186,13 @@ long CStreamParser::context_loss(std::vector<uint8_t>& buffer, size_t& position)
     }
   }
   if (m_spanning) {
-    // The frame start known lies in the previous chunk: scan it again with this one.
-    const std::vector<uint8_t> before = m_previous_chunk;
-    buffer.insert(buffer.begin(), before.begin(), before.end());
-    position += before.size();
+    // The frame start known lies in an earlier chunk: scan its bytes again with this one.
+    buffer.insert(buffer.begin(), m_tail.begin(), m_tail.end());
+    position += m_tail.size();
     if (tracing) {
       out << " - spanning : true\n";
-      for (size_t j = 0; j < before.size(); ++j) {
-        out << " - inputBuffer_before[" << hex(j, 4) << "]   : 0x" << hex(before[j]) << "\n";
+      for (size_t j = 0; j < m_tail.size(); ++j) {
+        out << " - inputBuffer_before[" << hex(j, 4) << "]   : 0x" << hex(m_tail[j]) << "\n";
       }
       out << " - context loss index (with insertion of previous packet): 0x" << hex(position, 4) << "\n";
     }

@@ -183,11 +183,7 @@ unsigned long CUsbFtd2xxCom::start_listening_thread() {
 
 unsigned long CUsbFtd2xxCom::stop_listening_thread() {
   m_stop_listening = true;
-  {
-    std::lock_guard lock(m_mutex);
-    m_closing = true;
-  }
-  m_cond_new_data.notify_all();
+  begin_closing();
   // Wakes the loop at once rather than at the end of its wait.
   if (m_rx_event) m_rx_event->set();
   if (m_listening_thread && m_listening_thread->joinable()) m_listening_thread->join();
@@ -215,9 +211,13 @@ void CUsbFtd2xxCom::listening_loop(ftd2xx::Event& event) {
 
   std::vector<uint8_t> in_buffer(kReadBufferSize);
   bool lost = false;
+  // Bytes left in the device's queue by the last pass (a full input buffer, or more than one
+  // read): taken without waiting, as a full queue signals nothing new.
+  bool more = false;
   while (!m_stop_listening) {
     std::fill(in_buffer.begin(), in_buffer.end(), 0xEE);
-    const DWORD wait_result = event.wait(kEventWaitMs);
+    const DWORD wait_result = more ? ftd2xx::kWaitObject0 : event.wait(kEventWaitMs);
+    more = false;
     if (wait_result == ftd2xx::kWaitObject0) {
       queued = 0;
       const FT_STATUS qs = FT_GetQueueStatus(handle, &queued);
@@ -227,27 +227,34 @@ void CUsbFtd2xxCom::listening_loop(ftd2xx::Event& event) {
         m_stop_listening = true;
         lost = true;
       } else if (queued != 0) {
+        bool read_some = false;
         {
-          std::lock_guard lock(m_mutex);
-          m_rx_bytes = static_cast<uint32_t>(queued);
-          const DWORD count = std::min(queued, kReadBufferSize);
-          if (queued > kReadBufferSize) trace("KESTRIN: m_rx_bytes too big!! m_rx_bytes : " + hex(queued, 8));
-          if (m_rx_bytes > m_rx_bytes_max) {
-            m_rx_bytes_max = m_rx_bytes;
-            trace("KESTRIN: m_rx_bytes_max = 0x " + hex(m_rx_bytes_max, 8));
+          std::unique_lock lock(m_mutex);
+          // While the session has not taken the input buffer, the bytes stay in the device's queue.
+          const size_t room = wait_for_input_room(lock);
+          if (room != 0) {
+            m_rx_bytes = static_cast<uint32_t>(queued);
+            const DWORD count = std::min({queued, kReadBufferSize, static_cast<DWORD>(room)});
+            if (queued > kReadBufferSize) trace("KESTRIN: m_rx_bytes too big!! m_rx_bytes : " + hex(queued, 8));
+            if (m_rx_bytes > m_rx_bytes_max) {
+              m_rx_bytes_max = m_rx_bytes;
+              trace("KESTRIN: m_rx_bytes_max = 0x " + hex(m_rx_bytes_max, 8));
+            }
+            const unsigned long rc = read(in_buffer.data(), count);
+            if (rc != 0) {
+              trace("KESTRIN: erreur lecture this->read(&inBuffer[0], m_rx_bytes) " + hex(rc, 8));
+              m_stop_listening = true;
+              lost = true;
+            } else {
+              m_input_buffer.insert(m_input_buffer.end(), in_buffer.begin(), in_buffer.begin() + count);
+              more = queued > count;
+            }
+            ++m_cp_listening_loop_with_data;
+            m_new_data = true;
+            read_some = true;
           }
-          const unsigned long rc = read(in_buffer.data(), count);
-          if (rc != 0) {
-            trace("KESTRIN: erreur lecture this->read(&inBuffer[0], m_rx_bytes) " + hex(rc, 8));
-            m_stop_listening = true;
-            lost = true;
-          } else {
-            m_input_buffer.insert(m_input_buffer.end(), in_buffer.begin(), in_buffer.begin() + count);
-          }
-          ++m_cp_listening_loop_with_data;
-          m_new_data = true;
         }
-        m_cond_new_data.notify_all();
+        if (read_some) m_cond_new_data.notify_all();
       }
     } else if (wait_result != ftd2xx::kWaitTimeout) {
       trace("KESTRIN: ulWFSOResult == 0x" + hex(wait_result, 8));

@@ -187,8 +187,9 @@ FT_STATUS FT_Read(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToRead, LPDWO
   const auto port = find(ftHandle);
   if (!port) return FT_INVALID_HANDLE;
   if (const FT_STATUS st = port->check()) return st;
-  *lpdwBytesReturned = static_cast<DWORD>(
-      port->rx.pop(static_cast<uint8_t*>(lpBuffer), dwBytesToRead, port->settings().read_timeout_ms));
+  const size_t got = port->rx.pop(static_cast<uint8_t*>(lpBuffer), dwBytesToRead, port->settings().read_timeout_ms);
+  *lpdwBytesReturned = static_cast<DWORD>(got);
+  if (got != 0) port->after_read();
   return FT_OK;
 }
 

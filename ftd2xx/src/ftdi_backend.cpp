@@ -1,5 +1,5 @@
 // Real backend: FTDI devices through libftdi1 (libusb). A reader thread moves received bytes
-// into the receive queue, which signals the received-character event.
+// into the bounded receive queue, which signals the received-character event.
 
 #include <ftdi.h>
 #include <libusb.h>
@@ -107,6 +107,9 @@ class FtdiPort : public Port {
   void read_loop() {
     uint8_t buffer[4096];
     while (!stop_) {
+      // Nothing is pulled from the chip while the host's queue cannot take a whole read: the chip
+      // then stops its IN transfers and the card's FIFO overflows, as the card reports.
+      if (!rx.wait_for_room(sizeof buffer, 50)) continue;
       int n;
       {
         std::lock_guard lock(usb_);

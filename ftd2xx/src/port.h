@@ -4,18 +4,22 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <mutex>
+#include <vector>
 
 #include "ftd2xx/ftd2xx.h"
 #include "ftd2xx/virtual_device.h"
 
 namespace ftd2xx::detail {
 
+// A bounded byte ring: what the device sent and the host has not read yet.
 class RxQueue {
  public:
-  // Appends and signals the registered event when it asks for received characters.
-  void push(const uint8_t* bytes, size_t n);
+  // Appends what fits, from the front of bytes, and signals the registered event when it asks
+  // for received characters. Returns the count taken; a full queue takes nothing.
+  size_t push(const uint8_t* bytes, size_t n);
+  // Waits at most timeout_ms for room for n bytes; false when there is still not enough.
+  bool wait_for_room(size_t n, unsigned long timeout_ms);
   // Wakes the registered event without data (the device vanished).
   void signal();
   size_t size() const;
@@ -27,7 +31,10 @@ class RxQueue {
  private:
   mutable std::mutex mutex_;
   std::condition_variable arrived_;
-  std::deque<uint8_t> bytes_;
+  std::condition_variable room_;
+  std::vector<uint8_t> ring_;  // allocated at the first push: every enumeration opens each device
+  size_t head_ = 0;
+  size_t size_ = 0;
   DWORD mask_ = 0;
   Event* event_ = nullptr;
 };
@@ -44,6 +51,8 @@ class Port {
   // Applies the setting just stored in settings().
   virtual FT_STATUS apply(Setting which, const LineSettings& settings) = 0;
   virtual FT_STATUS write(const uint8_t* bytes, DWORD n, DWORD* written) = 0;
+  // The host took bytes from its queue: room for the device to send more.
+  virtual void after_read() {}
   virtual void close() = 0;
 
   FT_STATUS change(Setting which, void (*edit)(LineSettings&, const void*), const void* arg);

@@ -5,12 +5,25 @@
 
 namespace ftd2xx::detail {
 
-void RxQueue::push(const uint8_t* bytes, size_t n) {
-  if (n == 0) return;
+size_t RxQueue::push(const uint8_t* bytes, size_t n) {
+  if (n == 0) return 0;
   std::lock_guard lock(mutex_);
-  bytes_.insert(bytes_.end(), bytes, bytes + n);
+  const size_t taken = std::min(n, kRxQueueCapacity - size_);
+  if (taken == 0) return 0;
+  if (ring_.empty()) ring_.resize(kRxQueueCapacity);
+  const size_t tail = (head_ + size_) % kRxQueueCapacity;
+  const size_t first = std::min(taken, kRxQueueCapacity - tail);
+  std::copy_n(bytes, first, ring_.begin() + static_cast<std::ptrdiff_t>(tail));
+  std::copy_n(bytes + first, taken - first, ring_.begin());
+  size_ += taken;
   arrived_.notify_all();
   if (event_ && (mask_ & FT_EVENT_RXCHAR)) event_->set();
+  return taken;
+}
+
+bool RxQueue::wait_for_room(size_t n, unsigned long timeout_ms) {
+  std::unique_lock lock(mutex_);
+  return room_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] { return kRxQueueCapacity - size_ >= n; });
 }
 
 void RxQueue::signal() {
@@ -21,23 +34,30 @@ void RxQueue::signal() {
 
 size_t RxQueue::size() const {
   std::lock_guard lock(mutex_);
-  return bytes_.size();
+  return size_;
 }
 
 size_t RxQueue::pop(uint8_t* out, size_t n, unsigned long timeout_ms) {
   std::unique_lock lock(mutex_);
   if (timeout_ms > 0) {
-    arrived_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] { return bytes_.size() >= n; });
+    arrived_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] { return size_ >= n; });
   }
-  const size_t taken = std::min(n, bytes_.size());
-  std::copy_n(bytes_.begin(), taken, out);
-  bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(taken));
+  const size_t taken = std::min(n, size_);
+  if (taken == 0) return 0;
+  const size_t first = std::min(taken, kRxQueueCapacity - head_);
+  std::copy_n(ring_.begin() + static_cast<std::ptrdiff_t>(head_), first, out);
+  std::copy_n(ring_.begin(), taken - first, out + first);
+  head_ = (head_ + taken) % kRxQueueCapacity;
+  size_ -= taken;
+  room_.notify_all();
   return taken;
 }
 
 void RxQueue::clear() {
   std::lock_guard lock(mutex_);
-  bytes_.clear();
+  head_ = 0;
+  size_ = 0;
+  room_.notify_all();
 }
 
 void RxQueue::set_notification(DWORD mask, Event* event) {

@@ -25,6 +25,8 @@ class VirtualPort : public Port {
     return FT_OK;
   }
 
+  void after_read() override { device_->on_host_read(); }
+
   void close() override {
     {
       std::lock_guard lock(device_->mutex_);
@@ -89,16 +91,15 @@ VirtualDevice::VirtualDevice(std::string description, std::string serial, unsign
 
 VirtualDevice::~VirtualDevice() = default;
 
-bool VirtualDevice::send_to_host(std::span<const uint8_t> bytes) {
+std::optional<size_t> VirtualDevice::send_to_host(std::span<const uint8_t> bytes) {
   std::shared_ptr<detail::VirtualPort> port;
   {
     std::lock_guard lock(mutex_);
-    if (unplugged_) return false;
+    if (unplugged_) return std::nullopt;
     port = port_.lock();
   }
-  if (!port) return false;
-  port->rx.push(bytes.data(), bytes.size());
-  return true;
+  if (!port) return std::nullopt;
+  return port->rx.push(bytes.data(), bytes.size());
 }
 
 size_t VirtualDevice::host_queue_size() const {

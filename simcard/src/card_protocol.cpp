@@ -55,18 +55,26 @@ void SimCard::on_host_write(std::span<const uint8_t> bytes) {
 
 void SimCard::on_host_close() {
   stop_traffic();
-  std::lock_guard lock(host_mutex_);
-  pending_.clear();
-}
-
-void SimCard::send(const std::vector<uint8_t>& bytes) {
+  {
+    std::lock_guard lock(host_mutex_);
+    pending_.clear();
+  }
   std::lock_guard lock(send_mutex_);
-  send_to_host(bytes);
+  outgoing_.clear();
 }
 
 void SimCard::reply(uint16_t sw, const std::vector<uint8_t>& data) {
   if (muted_) return;
-  send(encode_reply(sw, data.data(), data.size(), scenario_.reply_crc));
+  const std::vector<uint8_t> frame = encode_reply(sw, data.data(), data.size(), scenario_.reply_crc);
+  // Behind the card's output: what the host's queue does not take now goes as it reads.
+  std::lock_guard lock(send_mutex_);
+  outgoing_.insert(outgoing_.end(), frame.begin(), frame.end());
+  flush_locked();
+}
+
+void SimCard::on_host_read() {
+  std::lock_guard lock(send_mutex_);
+  if (!outgoing_.empty()) flush_locked();
 }
 
 void SimCard::handle(const uint8_t* r, size_t n) {
@@ -117,6 +125,7 @@ void SimCard::start_traffic() {
     stop_requested_ = false;
   }
   frames_sent_ = 0;
+  frames_lost_ = 0;
   events_sent_ = 0;
   running_ = true;
   thread_ = std::thread(&SimCard::traffic_loop, this);

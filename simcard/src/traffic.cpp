@@ -1,5 +1,7 @@
 #include "simcard/traffic.h"
 
+#include <algorithm>
+
 #include <kestrin/protocol.h>
 
 #include "simcard/event_encoder.h"
@@ -28,7 +30,9 @@ void TrafficSource::append_event(std::vector<uint8_t>& out) {
   const size_t start = begin_event(out, cp_, overflow ? IProtocol::SW_EVENT_OVERFLOW : IProtocol::SW_OK, sc_.event_crc);
   uint64_t first_date = UINT64_MAX;
   unsigned nodes = 0;
+  unsigned taken = 0;
   while (nodes < sc_.frames_per_event && out.size() - start < kMaxEventPayload) {
+    ++taken;
     const BusFrame& f = model_.next();
     last_duration_ = f.duration;
     if (record_) truth_.push_back(TruthFrame{stored_bytes(f), stored_status(f.flags), model_.date(), true});
@@ -39,12 +43,17 @@ void TrafficSource::append_event(std::vector<uint8_t>& out) {
       if (model_.fires(Fault::Garbage)) garbage = true;
       if (drop_left_ == 0 && model_.fires(Fault::FifoOverflow)) drop_left_ = 4 + rng_.below(60);
     }
-    if (drop_left_ > 0) {
+    if (drop_left_ > 0 || fifo_full_) {
       // The card's FIFO is full: the frame is lost and the next event says so.
       if (record_) truth_.back().delivered = false;
-      if (--drop_left_ == 0) {
+      if (drop_left_ > 0 && --drop_left_ == 0) {
         overflow_pending_ = true;
         break;
+      }
+      if (fifo_full_) {
+        overflow_pending_ = true;
+        // As many frames as an event would hold, so that the caller counts its limits.
+        if (taken >= sc_.frames_per_event) break;
       }
       continue;
     }
@@ -83,6 +92,24 @@ void TrafficSource::append_event(std::vector<uint8_t>& out) {
     cut_before_garbage_ = true;
     garbage_at_ = before;
   }
+}
+
+size_t TrafficSource::lose_frames(size_t max_frames, uint64_t max_span) {
+  const uint64_t first = model_.number();
+  const uint64_t begin = bus_end();
+  fifo_full_ = true;
+  std::vector<uint8_t> none;
+  while (model_.number() - first < max_frames && (max_span == 0 || bus_end() - begin < max_span) &&
+         card_faults_ == 0) {
+    append_event(none);
+  }
+  fifo_full_ = false;
+  return static_cast<size_t>(model_.number() - first);
+}
+
+void TrafficSource::withdraw(size_t frames) {
+  if (!record_) return;
+  for (size_t i = truth_.size() - std::min(frames, truth_.size()); i < truth_.size(); ++i) truth_[i].delivered = false;
 }
 
 size_t TrafficSource::next_chunk(std::vector<uint8_t>& chunk, uint64_t max_span) {

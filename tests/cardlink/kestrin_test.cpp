@@ -32,7 +32,7 @@ class Session {
 
   // Sends bytes and waits until the session has drained them.
   void send(const Bytes& bytes) {
-    ASSERT_TRUE(card->send_to_host(bytes));
+    ASSERT_EQ(card->send_to_host(bytes), bytes.size());
     for (int i = 0; i < 200 && card->host_queue_size() != 0; ++i) std::this_thread::sleep_for(2ms);
   }
 

@@ -180,3 +180,65 @@ TEST(StreamParser, RecoveryScansThePreviousChunkWhenSpanning) {
 
 }  // namespace
 }  // namespace brv::test
+
+namespace brv::test {
+namespace {
+
+// However long the chunks, the parser keeps only the last frame begun in an earlier chunk while no
+// frame has started since (what a recovery may scan again), never a whole chunk.
+TEST(StreamParser, KeepsOnlyTheUnfinishedFrameBetweenChunks) {
+  Bytes events;
+  for (int i = 0; i < 2000; ++i) append(events, event_frame(static_cast<uint8_t>(i), Bytes(500, 0x5A)));
+  const Bytes reply = reply_frame(0xA000, Bytes(300, 0x55));
+  const auto part = [&](size_t from, size_t to) { return Bytes(reply.begin() + from, reply.begin() + to); };
+  struct Case {
+    const char* name;
+    std::vector<Bytes> chunks;
+    size_t kept;
+    size_t replies;
+  };
+  const std::vector<Case> cases{
+      {"a megabyte ending between frames", {events}, 0, 0},
+      {"a megabyte ending inside a frame", {cat({events, part(0, 9)})}, 9, 0},
+      {"a frame over three chunks", {cat({events, part(0, 9)}), part(9, 100), part(100, 250)}, 250, 0},
+      // Garbage next would still make the recovery scan that frame again.
+      {"the frame completed at the end", {cat({events, part(0, 9)}), part(9, 100), part(100, reply.size())},
+       reply.size(), 1},
+      {"a whole frame after it", {cat({events, part(0, 9)}), cat({part(9, reply.size()), reply_frame(0xA000)})}, 0, 2},
+      {"the next frame begun", {cat({events, part(0, 9)}), cat({part(9, reply.size()), part(0, 4)})}, 4, 1},
+  };
+  for (const auto& c : cases) {
+    IProtocol::CStreamParser parser;
+    Recorder rec;
+    ASSERT_TRUE(feed(parser, rec, c.chunks)) << c.name;
+    EXPECT_EQ(parser.kept_bytes(), c.kept) << c.name;
+    EXPECT_EQ(rec.events.size(), 2000u) << c.name;
+    EXPECT_EQ(rec.replies.size(), c.replies) << c.name;
+  }
+}
+
+// A frame over several chunks followed by garbage: the recovery scans the frame's bytes from all
+// of them, wherever the cuts fall.
+TEST(StreamParser, RecoveryScansAFrameSpreadOverSeveralChunks) {
+  const Bytes hidden = cat({event_frame(6, {0xAA}), reply_frame(0xA000)});
+  const Bytes reply = cat({Bytes{0x80, 0xA0, 0x00, 0x00, static_cast<uint8_t>(hidden.size())}, hidden});
+  const Bytes after = cat({Bytes{0x00}, event_frame(7, {1}), reply_frame(0xB000)});
+  // The hidden event's header lies at bytes 5 to 9 of the outer reply.
+  const std::vector<std::vector<size_t>> cuts{{9}, {9, 12}, {3, 9, 11}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}};
+  for (const auto& c : cuts) {
+    IProtocol::CStreamParser parser;
+    Recorder rec;
+    size_t from = 0;
+    for (size_t to : c) {
+      ASSERT_TRUE(parser.parse(Bytes(reply.begin() + from, reply.begin() + to), rec));
+      from = to;
+    }
+    ASSERT_TRUE(parser.parse(cat({Bytes(reply.begin() + from, reply.end()), after}), rec)) << c.size() << " cuts";
+    EXPECT_EQ(rec.order, "EER") << c.size() << " cuts";
+    ASSERT_EQ(rec.events.size(), 2u) << c.size() << " cuts";
+    EXPECT_EQ(rec.events[0]->ucCP, 6) << c.size() << " cuts";
+  }
+}
+
+}  // namespace
+}  // namespace brv::test

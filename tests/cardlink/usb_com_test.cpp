@@ -137,9 +137,9 @@ TEST(UsbCom, WritesReachTheDeviceAndPacketsComeBackInOrder) {
   ASSERT_EQ(dev.card->writes().size(), 1u);
   EXPECT_EQ(dev.card->writes()[0], Bytes(std::begin(request), std::end(request)));
 
-  ASSERT_TRUE(dev.card->send_to_host(Bytes{1, 2, 3}));
+  ASSERT_EQ(dev.card->send_to_host(Bytes{1, 2, 3}), 3u);
   ASSERT_TRUE(wait_until([&] { return dev.card->host_queue_size() == 0 && com.get_cp_listening_loop_with_data() >= 1; }));
-  ASSERT_TRUE(dev.card->send_to_host(Bytes{4, 5}));
+  ASSERT_EQ(dev.card->send_to_host(Bytes{4, 5}), 2u);
   ASSERT_TRUE(wait_until([&] { return com.get_cp_listening_loop_with_data() >= 2; }));
   // Two packets before the session drains the buffer come together, in order.
   EXPECT_TRUE(com.wait_for_rx_bytes());
@@ -163,6 +163,73 @@ TEST(UsbCom, WaitForRxBytesIsFalseOnceCloseBegan) {
   EXPECT_FALSE(com.wait_for_rx_bytes());
 }
 
+// The host's receive queue of a device is bounded: a send takes what fits, from the front, the
+// rest stays with the device; reads give the bytes back in order, across the ring's end.
+TEST(D2xxReceiveQueue, TakesWhatFitsAndGivesItBackInOrder) {
+  constexpr size_t kCap = ftd2xx::kRxQueueCapacity;
+  struct Step {
+    bool send;  // else read
+    size_t asked;
+    size_t done;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+  };
+  const std::vector<Case> cases{
+      {"filled to the brim", {{true, kCap - 10, kCap - 10}, {true, 100, 10}, {true, 1, 0}, {false, 100, 100}, {true, 200, 100}}},
+      {"round the ring's end", {{true, kCap, kCap}, {false, kCap - 5, kCap - 5}, {true, 50, 50}, {false, 100, 55}, {true, kCap, kCap}}},
+      {"a read takes what there is", {{true, 10, 10}, {false, 100, 10}, {false, 1, 0}}},
+  };
+  for (const auto& c : cases) {
+    Registered dev;
+    FT_HANDLE h = nullptr;
+    ASSERT_EQ(FT_Open(dev.index(), &h), FT_OK) << c.name;
+    uint8_t next_out = 0, next_in = 0;  // the stream the device sends, as far as it was taken
+    for (const Step& st : c.steps) {
+      if (st.send) {
+        Bytes bytes(st.asked);
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(next_out + i);
+        const auto taken = dev.card->send_to_host(bytes);
+        ASSERT_EQ(taken, st.done) << c.name;
+        next_out = static_cast<uint8_t>(next_out + st.done);
+      } else {
+        Bytes got(st.asked);
+        DWORD n = 0;
+        ASSERT_EQ(FT_Read(h, got.data(), static_cast<DWORD>(got.size()), &n), FT_OK) << c.name;
+        ASSERT_EQ(n, st.done) << c.name;
+        for (size_t i = 0; i < n; ++i) ASSERT_EQ(got[i], next_in++) << c.name << " byte " << i;
+      }
+      EXPECT_LE(dev.card->host_queue_size(), kCap) << c.name;
+    }
+    FT_Close(h);
+  }
+}
+
+// While the session leaves the input buffer full, the listening thread leaves the rest in the
+// device's queue, and takes it once the buffer was taken, with nothing new arriving to signal it.
+TEST(UsbCom, ListeningThreadLeavesBytesQueuedWhileTheInputBufferIsFull) {
+  Registered dev;
+  CUsbFtd2xxCom com;
+  com.load();
+  ASSERT_EQ(com.open_by_index(dev.index()), 0u);
+  constexpr size_t kBuffer = CAbstractCom::kInputBufferCapacity;
+  Bytes sent(kBuffer + 100000);
+  for (size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<uint8_t>(i * 7);
+  ASSERT_EQ(dev.card->send_to_host(sent), sent.size());
+  ASSERT_TRUE(wait_until([&] { return dev.card->host_queue_size() == sent.size() - kBuffer; }));
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(dev.card->host_queue_size(), sent.size() - kBuffer);
+  Bytes got = com.read_input_data();
+  EXPECT_EQ(got.size(), kBuffer);
+  ASSERT_TRUE(wait_until([&] { return dev.card->host_queue_size() == 0; }));
+  ASSERT_TRUE(com.wait_for_rx_bytes());
+  const Bytes rest = com.read_input_data();
+  got.insert(got.end(), rest.begin(), rest.end());
+  EXPECT_EQ(got, sent);
+  EXPECT_EQ(com.close(), 0u);
+}
+
 TEST(UsbCom, UnpluggedDeviceFailsLikeAVanishedOne) {
   Registered dev;
   CUsbFtd2xxCom com;
@@ -176,7 +243,7 @@ TEST(UsbCom, UnpluggedDeviceFailsLikeAVanishedOne) {
   for (int i = 0; i < 200 && !com.is_lost(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_TRUE(com.is_lost());
   EXPECT_TRUE(CUsbFtd2xxCom::get_com_info_by_sn(dev.card->serial()).empty());
-  EXPECT_FALSE(dev.card->send_to_host(Bytes{1}));
+  EXPECT_EQ(dev.card->send_to_host(Bytes{1}), std::nullopt);
   EXPECT_EQ(com.close(), 0u);
 }
 

@@ -224,6 +224,65 @@ TEST(SimcardFaults, OverflowDropsFramesAndFlagsTheNextEvent) {
   for (size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i].bytes, want[i].bytes);
 }
 
+// A full FIFO loses the bus frames that come meanwhile as the overflow fault does: the truth says
+// which, the next event sent is flagged (once), and the event counter has no gap.
+TEST(SimcardFaults, AFullFifoLosesFramesAndFlagsTheNextEvent) {
+  struct Case {
+    const char* name;
+    size_t frames;
+    uint64_t span;  // tenths of a bit time
+  };
+  const std::vector<Case> cases{{"by frame count", 300, 0}, {"by bus time", SIZE_MAX, 20000}};
+  for (const auto& c : cases) {
+    const Scenario sc = clean(true);
+    TrafficSource src(sc, true);
+    ParsedStream parsed;
+    std::vector<uint8_t> chunk;
+    auto send_until = [&](uint64_t frames) {
+      while (src.frames() < frames) {
+        chunk.clear();
+        src.next_chunk(chunk);
+        parsed.feed(chunk);
+      }
+    };
+    send_until(2000);
+    const uint64_t first_lost = src.frames();
+    const uint64_t begin = src.bus_end();
+    const size_t lost = src.lose_frames(c.frames, c.span);
+    ASSERT_EQ(src.frames(), first_lost + lost) << c.name;
+    if (c.span != 0) {
+      EXPECT_GE(src.bus_end() - begin, c.span) << c.name;
+      EXPECT_GT(lost, 0u) << c.name;
+    } else {
+      EXPECT_GE(lost, c.frames) << c.name;
+      EXPECT_LT(lost, c.frames + sc.frames_per_event) << c.name;
+    }
+    send_until(first_lost + lost + 2000);
+
+    for (size_t i = 0; i < src.truth().size(); ++i) {
+      const bool was_lost = i >= first_lost && i < first_lost + lost;
+      ASSERT_EQ(src.truth()[i].delivered, !was_lost) << c.name << " frame " << i;
+    }
+    size_t flagged = 0, frames_before = 0, flagged_at = 0;
+    for (size_t i = 0; i < parsed.events.size(); ++i) {
+      const auto& e = *parsed.events[i];
+      EXPECT_EQ(e.ucCP, static_cast<uint8_t>(i)) << c.name;
+      if (e.usSW == 0x8001) {
+        ++flagged;
+        flagged_at = frames_before;
+      }
+      frames_before += decode_payload(e.data).value().size();
+    }
+    EXPECT_EQ(flagged, 1u) << c.name;
+    // The flagged event opens with the first frame after the lost ones.
+    EXPECT_EQ(flagged_at, first_lost) << c.name;
+    const auto got = frames_of(parsed.events);
+    const auto want = delivered(src.truth());
+    ASSERT_EQ(got.size(), want.size()) << c.name;
+    for (size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i].bytes, want[i].bytes) << c.name << " frame " << i;
+  }
+}
+
 TEST(SimcardFaults, LostEventLeavesACpGap) {
   const Capture r = with_fault(Fault::LostEvent, {500});
   size_t gaps = 0;

@@ -23,6 +23,9 @@
 
 class CKestrin : private IProtocol::IFrameSink {
  public:
+  // Event bytes queued beyond which the session stops reading the link: ten seconds of the link.
+  static constexpr size_t kEventQueueBytes = 1 << 20;
+
   // Kind 0 selects the USB D2XX communication; any other kind leaves the session without one.
   explicit CKestrin(unsigned long kind);
   virtual ~CKestrin();
@@ -84,6 +87,12 @@ class CKestrin : private IProtocol::IFrameSink {
   void on_reply(std::shared_ptr<IProtocol::REPLY_FRAME> frame) override;
   void on_event(std::shared_ptr<IProtocol::EVENT_FRAME> frame) override;
   void join_background_thread();
+  // Under m_event_mutex: whether the session may take more bytes from the link.
+  bool event_room_locked() const;
+  // Waits a moment for that room; false when there is none yet or the session is stopping.
+  bool wait_for_event_room();
+  // Called with m_event_mutex held after the event queue shrank or emptied.
+  void event_queue_taken_locked(size_t remaining_bytes);
 
   const unsigned long m_kind;
   std::shared_ptr<CAbstractCom> m_com;
@@ -109,6 +118,12 @@ class CKestrin : private IProtocol::IFrameSink {
   bool m_event_arrived = false;
   std::condition_variable m_event_cond;
   std::mutex m_event_mutex;
+  // Wire bytes of the queued events, and the requests waiting for their reply. While the owner
+  // leaves kEventQueueBytes unread the session takes nothing more from the link, which holds the
+  // card back (its FIFO overflows and says so), unless a reply is awaited behind those bytes.
+  size_t m_event_bytes = 0;
+  unsigned m_replies_awaited = 0;
+  std::condition_variable m_event_room;
   std::map<uint16_t, unsigned long> m_status_map;
   std::mutex m_garbage_mutex;
 };

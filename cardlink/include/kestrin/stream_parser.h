@@ -22,6 +22,9 @@ class CStreamParser {
   // Parses one chunk; frames go to the sink in stream order. False when the frame boundaries
   // are lost for good (no resynchronisation point): the rest of the chunk is skipped.
   bool parse(const std::vector<uint8_t>& chunk, IFrameSink& sink);
+  // Bytes kept from earlier chunks for a later recovery: those of the last frame begun while no
+  // frame has started since (at most one frame).
+  size_t kept_bytes() const { return m_tail.size(); }
 
  private:
   enum class InProgress { None, NoCrc, Crc };
@@ -29,8 +32,12 @@ class CStreamParser {
   void start_frame(size_t position, uint8_t marker);
   void take_byte(uint8_t byte);
   void deliver(IFrameSink& sink);
-  // Returns the resynchronisation position in buffer, or -1; may put the previous chunk in front.
+  // Returns the resynchronisation position in buffer, or -1; may put the unfinished frame's
+  // bytes in front.
   long context_loss(std::vector<uint8_t>& buffer, size_t& position);
+  // Keeps the bytes of the frame still in progress at the end of buffer, for a recovery that
+  // scans it again with the next chunk.
+  void keep_tail(const std::vector<uint8_t>& buffer);
   void trace_state(const std::vector<uint8_t>& buffer) const;
 
   InProgress m_in_progress = InProgress::None;
@@ -44,8 +51,12 @@ class CStreamParser {
   std::vector<uint8_t> m_data;
   bool m_complete = false;
   bool m_spanning = false;
+  bool m_started_in_chunk = false;
   size_t m_last_frame_start = 0;
-  std::vector<uint8_t> m_previous_chunk;
+  // The bytes of the last frame from its start marker on while it spans chunks and no frame has
+  // started since (at most one frame: a 16-bit length and its header), never a whole chunk.
+  std::vector<uint8_t> m_tail;
+  // For the traces: the bytes since the last frame delivered, the newest kept up to one frame.
   std::vector<uint8_t> m_bytes_without_context;
 
   // Diagnostics of the frames seen in the chunk.

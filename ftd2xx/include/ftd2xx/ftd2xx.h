@@ -3,10 +3,16 @@
 // One device list covers two backends: FTDI devices on the USB bus (libftdi1) first, then the
 // virtual devices registered in this process (see virtual_device.h).
 
+#include <cstddef>
 #include <cstdint>
 
 namespace ftd2xx {
 class Event;
+
+// Bytes the host's receive queue of one device holds at most: about five seconds of the card's
+// link (1 000 000 baud, 8N1, 100 000 bytes/s). A device whose host falls further behind is held
+// back: the chip stops its IN transfers and the card's own FIFO overflows.
+inline constexpr size_t kRxQueueCapacity = 512 * 1024;
 }
 
 using FT_HANDLE = void*;

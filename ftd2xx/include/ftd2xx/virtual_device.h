@@ -1,12 +1,15 @@
 #pragma once
 // Virtual D2XX devices: objects of this process that appear in the device list after the real
 // devices. The host's writes reach the device through on_host_write; the device's bytes reach
-// the host's receive queue (and its received-character event) through send_to_host.
+// the host's receive queue (and its received-character event) through send_to_host, as far as
+// that bounded queue has room: what it refuses stays with the device, as on a real chip, until
+// on_host_read says the host made room.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -42,9 +45,10 @@ class VirtualDevice : public std::enable_shared_from_this<VirtualDevice> {
   unsigned long id() const { return id_; }
   unsigned long location() const { return location_; }
 
-  // Queues bytes for the host and signals its received-character event.
-  // False when no host has the device open or the device has vanished.
-  bool send_to_host(std::span<const uint8_t> bytes);
+  // Queues what fits of bytes (from the front) for the host and signals its received-character
+  // event; returns the count taken, 0 when the host's queue is full. nullopt when no host has the
+  // device open or the device has vanished.
+  std::optional<size_t> send_to_host(std::span<const uint8_t> bytes);
   // Bytes waiting in the host's receive queue (0 when not open).
   size_t host_queue_size() const;
 
@@ -62,6 +66,8 @@ class VirtualDevice : public std::enable_shared_from_this<VirtualDevice> {
  protected:
   // Called on the host's writing thread with the bytes of one FT_Write.
   virtual void on_host_write(std::span<const uint8_t> bytes) = 0;
+  // Called on the host's reading thread after it took bytes from its queue: room for more.
+  virtual void on_host_read() {}
   // Also called around the open test that every enumeration makes of each free device.
   virtual void on_host_open() {}
   virtual void on_host_close() {}

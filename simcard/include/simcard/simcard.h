@@ -20,6 +20,8 @@
 namespace simcard {
 
 inline constexpr const char* kCardDescription = "Brenvale USB";
+// The card's FIFO: event bytes waiting for the USB chip to take them.
+inline constexpr size_t kCardFifoBytes = 64 * 1024;
 
 // Request codes the card knows.
 namespace ctl {
@@ -46,18 +48,23 @@ class SimCard : public ftd2xx::VirtualDevice {
   std::vector<TruthFrame> ground_truth() const;
 
   bool traffic_running() const { return running_.load(); }
+  // Bus frames handed to the link since the start, and those lost on the card because the
+  // host's queue took nothing while the card's FIFO was full.
   uint64_t frames_sent() const { return frames_sent_.load(); }
+  uint64_t frames_lost() const { return frames_lost_.load(); }
   uint64_t events_sent() const { return events_sent_.load(); }
   bool muted() const { return muted_.load(); }
 
  protected:
   void on_host_write(std::span<const uint8_t> bytes) override;
+  void on_host_read() override;
   void on_host_close() override;
 
  private:
   void handle(const uint8_t* request, size_t n);
   void reply(uint16_t sw, const std::vector<uint8_t>& data = {});
-  void send(const std::vector<uint8_t>& bytes);
+  // Hands the host's queue what it takes of the card's output; false once the host is gone.
+  bool flush_locked();
   void start_traffic();
   void stop_traffic();
   void traffic_loop();  // pacing.cpp
@@ -66,6 +73,9 @@ class SimCard : public ftd2xx::VirtualDevice {
   std::mutex host_mutex_;          // the host's pending request bytes
   std::vector<uint8_t> pending_;
   std::mutex send_mutex_;          // one frame at a time on the link
+  // The card's output the host's queue has not taken yet, in order (under send_mutex_). While it
+  // holds kCardFifoBytes or more, the bus frames are lost on the card.
+  std::vector<uint8_t> outgoing_;
   std::atomic<uint8_t> mode_{2};
   std::atomic<bool> muted_{false};
 
@@ -79,7 +89,7 @@ class SimCard : public ftd2xx::VirtualDevice {
   mutable std::mutex truth_mutex_;
   bool record_ = false;
   std::unique_ptr<TrafficSource> source_;  // under truth_mutex_ while generating
-  std::atomic<uint64_t> frames_sent_{0}, events_sent_{0};
+  std::atomic<uint64_t> frames_sent_{0}, frames_lost_{0}, events_sent_{0};
 };
 
 // Registers a simulated card in the device list and returns it; the caller keeps it alive.

@@ -19,6 +19,14 @@ class TrafficSource {
   // max_span tenths of a bit time (0: no limit). Returns the number of bus frames consumed.
   size_t next_chunk(std::vector<uint8_t>& chunk, uint64_t max_span = 0);
 
+  // The card's FIFO is full (the host takes nothing): the bus frames go on, up to max_frames of
+  // them or max_span tenths of a bit time (0: no limit), and are lost on the card; the next
+  // event sent is flagged. Returns the number of bus frames consumed.
+  size_t lose_frames(size_t max_frames, uint64_t max_span = 0);
+
+  // The card stopped before sending the last `frames` frames taken: they never reach the host.
+  void withdraw(size_t frames);
+
   // Bus date (tenths of a bit time since the first frame) at the end of the last frame taken.
   uint64_t bus_end() const { return model_.date() + last_duration_; }
   uint64_t frames() const { return model_.number(); }
@@ -45,6 +53,7 @@ class TrafficSource {
   uint8_t cp_ = 0;
   uint64_t events_ = 0;
   uint32_t drop_left_ = 0;
+  bool fifo_full_ = false;  // every frame taken is dropped, as during an overflow fault
   bool overflow_pending_ = false;
   uint16_t last_duration_ = 0;
   unsigned card_faults_ = 0;
