@@ -7,20 +7,12 @@
 #include <vector>
 
 #include "brv_core/acquisition/card_selection.h"
+#include "support/recording_reporter.h"
 
 namespace brv {
 namespace {
 
-struct RapportTest : IRapportDocument {
-  void BoiteMessage(std::string_view t, IconeMessage i) override { messages.push_back({std::string(t), i}); }
-  bool QuestionOuiNon(std::string_view t) override {
-    questions.emplace_back(t);
-    return true;
-  }
-  void LigneInformation(std::string_view) override {}
-  std::vector<std::pair<std::string, IconeMessage>> messages;
-  std::vector<std::string> questions;
-};
+using test::RapportTest;
 
 struct Carte {
   uint32_t index;

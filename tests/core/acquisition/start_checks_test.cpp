@@ -9,23 +9,14 @@
 
 #include "brv_core/acquisition/start_checks.h"
 #include "support/temp_dir.h"
+#include "support/recording_reporter.h"
 
 namespace brv {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct RapportTest : IRapportDocument {
-  void BoiteMessage(std::string_view t, IconeMessage i) override { messages.push_back({std::string(t), i}); }
-  bool QuestionOuiNon(std::string_view t) override {
-    questions.emplace_back(t);
-    return reponse;
-  }
-  void LigneInformation(std::string_view) override {}
-  std::vector<std::pair<std::string, IconeMessage>> messages;
-  std::vector<std::string> questions;
-  bool reponse = true;
-};
+using test::RapportTest;
 
 constexpr uint64_t kGrandDisque = 1ULL << 50;
 const EspaceLibre kDisqueLibre = [](const fs::path&) { return std::optional<uint64_t>(kGrandDisque); };

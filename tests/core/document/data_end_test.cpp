@@ -18,7 +18,7 @@
 #include "brv_core/file/data_end.h"
 #include "brv_core/file/record_cursor.h"
 #include "support/capture_builder.h"
-#include "support/quiet_reporter.h"
+#include "support/recording_reporter.h"
 
 namespace brv {
 namespace {
@@ -44,13 +44,7 @@ vandrel::ENTETE_FICHIER entete_de_depart() {
   return h;
 }
 
-struct Rapport : IRapportDocument {
-  void BoiteMessage(std::string_view t, IconeMessage) override { messages.emplace_back(t); }
-  bool QuestionOuiNon(std::string_view) override { return true; }
-  void LigneInformation(std::string_view t) override { lignes.emplace_back(t); }
-  std::vector<std::string> messages;
-  std::vector<std::string> lignes;
-};
+using Rapport = test::RapportTest;
 
 class FinDesDonnees : public ::testing::Test {
  protected:
@@ -170,7 +164,7 @@ TEST_F(FinDesDonnees, AHeaderOnlyFileIsAnEmptyCapture) {
   EXPECT_EQ(c.next(rec), WalkStatus::End);
   CBrenvaleDoc doc(rapport_, dir_.file(""));
   EXPECT_EQ(doc.OpenAcquisitionFile(dir_.file("88.dat")), 1);
-  EXPECT_EQ(rapport_.messages, std::vector<std::string>{"No configuration data in acquisition file."});
+  EXPECT_EQ(rapport_.textes(), std::vector<std::string>{"No configuration data in acquisition file."});
 }
 
 TEST_F(FinDesDonnees, ImplausibleIndexBlockSizeIsReplacedAndSaid) {

@@ -12,22 +12,12 @@
 #include "brv_core/synth/sample_capture.h"
 #include "core/config/config_builders.h"
 #include "support/capture_builder.h"
+#include "support/recording_reporter.h"
 
 namespace brv {
 namespace {
 
-struct RapportTest : IRapportDocument {
-  void BoiteMessage(std::string_view t, IconeMessage i) override { messages.push_back({std::string(t), i}); }
-  bool QuestionOuiNon(std::string_view t) override {
-    questions.emplace_back(t);
-    return reponse;
-  }
-  void LigneInformation(std::string_view t) override { lignes.emplace_back(t); }
-  std::vector<std::pair<std::string, IconeMessage>> messages;
-  std::vector<std::string> questions;
-  std::vector<std::string> lignes;
-  bool reponse = true;
-};
+using test::RapportTest;
 
 uint64_t taille(const std::string& p) { return std::filesystem::file_size(p); }
 
