@@ -10,16 +10,11 @@
 
 #include "brv_core/analysis/monitor.h"
 #include "brv_core/synth/sample_capture.h"
+#include "quiet_reporter.h"
 
 namespace {
 
 constexpr uint64_t kFrames = 2'000'000;
-
-struct Quiet : brv::IRapportDocument {
-  void BoiteMessage(std::string_view, brv::IconeMessage) override {}
-  bool QuestionOuiNon(std::string_view) override { return true; }
-  void LigneInformation(std::string_view) override {}
-};
 
 std::string path(const char* name) { return (std::filesystem::temp_directory_path() / name).string(); }
 

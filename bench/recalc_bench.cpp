@@ -13,16 +13,11 @@
 #include "brv_core/document/row_reader.h"
 #include "brv_core/report/text_export.h"
 #include "brv_core/synth/sample_capture.h"
+#include "quiet_reporter.h"
 
 namespace {
 
 constexpr uint64_t kFrames = 15'000'000;  // about 320 MB of records
-
-struct Quiet : brv::IRapportDocument {
-  void BoiteMessage(std::string_view, brv::IconeMessage) override {}
-  bool QuestionOuiNon(std::string_view) override { return true; }
-  void LigneInformation(std::string_view) override {}
-};
 
 const std::string& capture() {
   static std::string path;

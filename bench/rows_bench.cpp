@@ -15,16 +15,11 @@
 #include "brv_core/synth/sample_capture.h"
 #include "brv_platform/files.h"
 #include "frames_rows.h"
+#include "quiet_reporter.h"
 
 namespace {
 
 constexpr uint64_t kFrames = 4'000'000;
-
-struct Quiet : brv::IRapportDocument {
-  void BoiteMessage(std::string_view, brv::IconeMessage) override {}
-  bool QuestionOuiNon(std::string_view) override { return true; }
-  void LigneInformation(std::string_view) override {}
-};
 
 // The capture, its document after the statistics pass, and the file to read rows from.
 struct Capture {
