@@ -28,11 +28,7 @@ std::optional<uint64_t> write_ground_truth(const std::string& path, const std::v
     line += "\"}\n";
     out.maybe_flush();
   }
-  if (!out.flush()) {
-    error = platform::errno_text(out.error());
-    return std::nullopt;
-  }
-  if (!file.commit()) {
+  if (!file.commit(out)) {
     error = file.error();
     return std::nullopt;
   }

@@ -218,6 +218,15 @@ bool AtomicFile::commit() {
   return true;
 }
 
+bool AtomicFile::commit(BufferedOutput& out) {
+  if (!out.flush()) {
+    fail(out.error());
+    discard();
+    return false;
+  }
+  return commit();
+}
+
 void AtomicFile::discard() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;

@@ -232,10 +232,14 @@ void CBrenvaleDoc::AfficheAcqOuverte() {
 }
 
 bool CBrenvaleDoc::AppendConfigurationPartA(int fd) {
+  uint64_t pos = 0;
+  return PositionPartieA(fd, pos) && EcritPartieA(fd, pos);
+}
+
+bool CBrenvaleDoc::EcritPartieA(int fd, uint64_t pos) {
   ByteWriter a;
   EcrireSectionAcquisition(a, Config, FormeConfiguration{true, true});
-  uint64_t pos = 0;
-  if (!PositionPartieA(fd, pos) || !write_all_at(fd, a.data(), pos)) return false;
+  if (!write_all_at(fd, a.data(), pos)) return false;
   ConfigPartBOffset = pos + a.size();
   return true;
 }
@@ -244,7 +248,7 @@ bool CBrenvaleDoc::EcritQueue(int fd) {
   uint64_t partieA = 0;
   if (!PositionPartieA(fd, partieA)) return false;
   // A file that never received part A gets it first: part B must not land on the header or data.
-  if (ConfigPartBOffset < partieA && !AppendConfigurationPartA(fd)) return false;
+  if (ConfigPartBOffset < partieA && !EcritPartieA(fd, partieA)) return false;
   ByteWriter b;
   EcrireSectionAffichage(b, Config, FormeConfiguration{true, true});
   EcritResultats(b, Resultats);
@@ -291,18 +295,17 @@ bool CBrenvaleDoc::SaveAcquisitionAs(const std::string& chemin) {
   platform::AtomicFile copie;
   if (!copie.open(chemin)) return erreurCopie(copie.error());
   if (!CopieContenu(source.fd, copie.fd(), pourquoi)) return erreurCopie(pourquoi);
+  // The document keeps describing its current file until the copy is in place.
   const uint64_t offsetB = ConfigPartBOffset;
-  if (!EcritQueue(copie.fd())) {
-    ConfigPartBOffset = offsetB;
-    rapport_.BoiteMessage(kErreurEcritureAcq, IconeMessage::Erreur);
-    return false;
+  const bool queue = EcritQueue(copie.fd());
+  if (queue && copie.commit()) {
+    AcqFilePath = chemin;
+    return true;
   }
-  if (!copie.commit()) {
-    ConfigPartBOffset = offsetB;
-    return erreurCopie(copie.error());
-  }
-  AcqFilePath = chemin;
-  return true;
+  ConfigPartBOffset = offsetB;
+  if (queue) return erreurCopie(copie.error());
+  rapport_.BoiteMessage(kErreurEcritureAcq, IconeMessage::Erreur);
+  return false;
 }
 
 bool CBrenvaleDoc::OuvrirConfiguration(const std::string& chemin) {

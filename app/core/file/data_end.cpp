@@ -62,10 +62,14 @@ FinDonnees ChercheFinDonnees(int fd, const vandrel::ENTETE_FICHIER& h, uint64_t 
   if (!entete_de_depart(h)) {
     const uint64_t pos = h.ullPosZonePostTrig;
     const uint64_t lg = h.ullLgZonePostTrig;
-    fin.position = std::max<uint64_t>(lg > UINT64_MAX - pos ? UINT64_MAX : pos + lg, kTailleEntete);
-    return fin;
+    const uint64_t annonce = std::max<uint64_t>(lg > UINT64_MAX - pos ? UINT64_MAX : pos + lg, kTailleEntete);
+    // An end beyond the file (a capture cut short) is not trusted: a tail written there would
+    // make the file as large as the header claims.
+    if (annonce <= std::max(taille, kTailleEntete)) {
+      fin.position = annonce;
+      return fin;
+    }
   }
-  fin.parcourue = true;
   uint64_t fin_ = kTailleEntete;
   const auto parcours = [&](uint64_t debut) {
     const int64_t f = FinDesEnregistrements(fd, debut, taille);

@@ -237,13 +237,7 @@ ResultatExport ExporteTexte(const std::string& chemin, const PARAM_EXPORT& p, co
       ligne += lu;
     }
   }
-  if (!out.flush()) {
-    r.etat = ResultatExport::ErreurEcriture;
-    r.message = "Unable to write the text file.";
-    r.detail = platform::errno_text(out.error());
-    return r;
-  }
-  if (!fichier.commit()) {
+  if (!fichier.commit(out)) {
     r.etat = ResultatExport::ErreurEcriture;
     r.message = "Unable to write the text file.";
     r.detail = fichier.error();

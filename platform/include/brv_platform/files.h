@@ -47,6 +47,8 @@ bool names_an_input(const std::string& output, std::initializer_list<std::string
 // The refusal, in the words the commands print.
 std::string overwrite_input_message(const std::string& output);
 
+class BufferedOutput;
+
 // A file produced whole. open() makes a private temporary beside the target; commit() flushes,
 // closes and renames it over the target; an uncommitted temporary is removed, so a failure
 // leaves the previous file as it was. A target that exists and is not a regular file (a
@@ -63,6 +65,8 @@ class AtomicFile {
   // Checked writes; the first failure is kept and later writes do nothing.
   bool write(std::string_view bytes);
   bool commit();
+  // The same after flushing what `out` (writing to fd()) still holds; its failure is this file's.
+  bool commit(BufferedOutput& out);
   // Drops the temporary (also done by the destructor when not committed).
   void discard();
 

@@ -83,6 +83,13 @@ TEST_F(FinDesDonnees, FoundBehindTheLastWholeRecord) {
   p = interrompue(50, 7);
   EXPECT_EQ(fin(p), 88 + donnees_);  // a record cut by the crash is not data
 
+  // A header that claims data far beyond the file is not trusted: the records are walked.
+  test::FileImage cut;
+  cut.put(88, test::stream_of(enregistrements(50)));
+  cut.header.ullLgZonePostTrig = uint64_t{1} << 40;
+  cut.save(dir_.file("claims.dat"));
+  EXPECT_EQ(fin(dir_.file("claims.dat")), 88 + donnees_);
+
   // A ring that wrapped keeps its whole sub-blocks behind the write position.
   test::FileImage ring;
   ring.header = entete_de_depart();

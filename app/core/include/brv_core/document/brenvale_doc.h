@@ -105,6 +105,8 @@ class CBrenvaleDoc {
  private:
   // Where part A goes in the file open on fd: behind the last whole record. False on a read error.
   bool PositionPartieA(int fd, uint64_t& position) const;
+  // Part A at pos (the data end already found); records ConfigPartBOffset.
+  bool EcritPartieA(int fd, uint64_t pos);
   bool EcritQueue(int fd);
 
   IRapportDocument& rapport_;

@@ -16,13 +16,13 @@ constexpr bool entete_de_depart(const vandrel::ENTETE_FICHIER& h) {
 
 struct FinDonnees {
   uint64_t position = vandrel::kTailleEntete;
-  bool parcourue = false;      // found by walking the records, the header not giving it
   bool erreurLecture = false;  // the walk met a read error: position is then the file size
 };
 
 // The end of the data of the file open on fd (taille bytes long). After a stop the header gives
-// it; from a start header it is found by walking the whole records, and where a rotating zone may
-// have wrapped, the zone's extent in the file is kept whole.
+// it; from a start header, or a header that places it beyond the file, it is found by walking the
+// whole records, and where a rotating zone may have wrapped, the zone's extent in the file is kept
+// whole.
 FinDonnees ChercheFinDonnees(int fd, const vandrel::ENTETE_FICHIER& h, uint64_t taille);
 
 }  // namespace brv
