@@ -1,0 +1,1 @@
+#include "brv_core/listing/columns.h"

@@ -1,0 +1,1 @@
+#include "brv_core/listing/moving_date.h"
