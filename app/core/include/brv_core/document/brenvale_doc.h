@@ -17,6 +17,7 @@
 #include "brv_core/document/acq_results.h"
 #include "brv_core/document/doc_reporter.h"
 #include "brv_core/file/byte_stream.h"
+#include "brv_core/listing/goto_options.h"
 
 namespace brv {
 
@@ -58,6 +59,8 @@ class CBrenvaleDoc {
   bool EvenementsUtilisables = false;
 
   AcqResults Resultats;
+  // The options of the last "Goto" search.
+  OptionsGoto Goto;
   // The network's identifiers as the last run saw them, and the date their states are judged at
   // (the last frame's date, on the trigger's time line).
   CConfigReseau Reseau;

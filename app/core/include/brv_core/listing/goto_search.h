@@ -10,17 +10,9 @@
 
 #include "brv_core/document/frame_index.h"
 #include "brv_core/document/row_reader.h"
+#include "brv_core/listing/goto_options.h"
 
 namespace brv {
-
-// The options of the dialog; the document keeps them between searches.
-struct OptionsGoto {
-  bool bDateZero = false;
-  bool bEvenements = false;
-  bool bErreurs = false;
-  bool bVersLeHaut = false;  // "Up"; "Down" otherwise
-  friend bool operator==(const OptionsGoto&, const OptionsGoto&) = default;
-};
 
 // What the search knows of the capture: both block indexes (copies taken under their locks), the
 // number of rows and the last pre-trigger row (kAucuneLignePreTrig when none).
