@@ -179,6 +179,7 @@ class TacheLecture {
   Horloge::time_point debut_ = Horloge::now();
   bool debutPris_ = false;
   Horloge::time_point dernierRafraichissement_ = Horloge::now();
+  Horloge::time_point dernieresLignes_{};  // the first rows go out at once
   // Circular file followed live: the read position in the ring and the bytes each side has seen.
   Suite SuitAnneau(const vandrel::ENTETE_FICHIER& h, uint64_t ecrits);
   bool anneauVu_ = false;
@@ -392,12 +393,19 @@ bool TacheLecture::LitEnregistrements(bool anneau) {
     suivant_ = RecordPos{rec.at.zone, rec.at.pos + rec.length};
     lus_ += rec.length;
     // Clock reads are spread out: a tick count per record would cost more than the record.
-    if ((doc_.Resultats.ullNbTramesAcquises & 0xFFFF) == 0 &&
-        Horloge::now() - dernierRafraichissement_ >= std::chrono::seconds(1)) {
-      dernierRafraichissement_ = Horloge::now();
-      obs_.Progression(lus_, total_);
-      obs_.NbLignes(doc_.Resultats.ulNbTramesAffichables);
-      obs_.Rafraichit();
+    // Rows and progress go out ten times a second so that a list fills while the file is read;
+    // the views are refreshed once a second.
+    if ((doc_.Resultats.ullNbTramesAcquises & 0x3FFF) == 0) {
+      const auto maintenant = Horloge::now();
+      if (maintenant - dernieresLignes_ >= std::chrono::milliseconds(100)) {
+        dernieresLignes_ = maintenant;
+        obs_.Progression(lus_, total_);
+        obs_.NbLignes(doc_.Resultats.ulNbTramesAffichables);
+      }
+      if (maintenant - dernierRafraichissement_ >= std::chrono::seconds(1)) {
+        dernierRafraichissement_ = maintenant;
+        obs_.Rafraichit();
+      }
     }
   }
   if (st == WalkStatus::Invalid) {

@@ -1,12 +1,86 @@
 #include "shell/application.h"
 
+#include <sys/utsname.h>
+
 #include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "brv_platform/trace.h"
+#include "dialogs/card_dialog.h"
+#include "shell/app_state.h"
+#include "shell/main_window.h"
+#include "shell/qt_reporter.h"
+#include "shell/screenshots.h"
+#include "simcard/scenario.h"
+#include "simcard/simcard.h"
 
 namespace brv::ui {
 
+Demarrage Demarre(const LigneCommande& ligne, CRapportQt& rapport) {
+  Demarrage d;
+  // The simulated card is on the device list before the card selection looks at it.
+  if (ligne.simulation) {
+    std::string erreur;
+    const auto scenario = simcard::resolve_scenario(ligne.simulation->toLocal8Bit().toStdString(), erreur);
+    if (!scenario) {
+      rapport.BoiteMessage(erreur, brv::IconeMessage::Erreur);
+      d.code = 1;
+      return d;
+    }
+    d.cartesSimulees.push_back(simcard::register_simulated_card(*scenario));
+  }
+
+  EtatApplication etat;
+  etat.horsLigne = ligne.horsLigne;
+  if (!etat.horsLigne) {
+    std::optional<uint16_t> index;
+    const brv::ResultatSelection r = SelectionneCarte(rapport, index);
+    char trace[80];
+    std::snprintf(trace, sizeof trace, " DEBUG BRV: InitInstance: attachReturn = 0x%x", static_cast<unsigned>(r));
+    platform::trace(trace);
+    if (r != brv::ResultatSelection::Ok || !index) {
+      platform::trace(" DEBUG BRV: InitInstance: attachReturn = false !");
+      return d;
+    }
+    etat.carte = index;
+  }
+
+  QApplication::setOrganizationName(QStringLiteral("Quorvane"));
+  QApplication::setApplicationName(QStringLiteral("Brenvale"));
+  struct utsname u {};
+  if (::uname(&u) == 0) VersionSysteme(u.release, etat.osMajeur, etat.osMineur);
+
+  d.fenetre = std::make_unique<CMainFrame>(rapport, etat);
+  d.fenetre->AfficheAvecPlacement();
+  if (!ligne.fichier.isEmpty()) {
+    CMainFrame* f = d.fenetre.get();
+    const QString fichier = ligne.fichier;
+    QTimer::singleShot(0, f, [f, fichier] { f->OuvreCapture(fichier); });
+  }
+  return d;
+}
+
 int ExecuteBrenvale(int argc, char** argv) {
   QApplication app(argc, argv);
-  return 0;
+  QApplication::setApplicationDisplayName(QStringLiteral("Brenvale"));
+  const LigneCommande ligne = AnalyseLigneCommande(QApplication::arguments());
+  if (ligne.aide || !ligne.erreur.isEmpty()) {
+    if (!ligne.erreur.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(ligne.erreur));
+    std::fputs(qPrintable(TexteAide()), ligne.aide ? stdout : stderr);
+    return ligne.aide ? 0 : 2;
+  }
+  CRapportQt rapport;
+  Demarrage d = Demarre(ligne, rapport);
+  if (!d.fenetre) return d.code;
+  // Pictures of the windows for the documentation and the display check.
+  const QByteArray photos = qgetenv("BRENVALE_SCREENSHOTS");
+  if (!photos.isEmpty()) PrendPhotos(*d.fenetre, QString::fromLocal8Bit(photos));
+  const int code = QApplication::exec();
+  d.fenetre.reset();
+  return code;
 }
 
 }  // namespace brv::ui

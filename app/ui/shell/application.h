@@ -2,7 +2,31 @@
 // Start-up and shut-down of the program: card selection, settings, the document and the main
 // window, the command line.
 
+#include <memory>
+#include <vector>
+
+#include "shell/command_line.h"
+
+namespace simcard {
+class SimCard;
+}
+
 namespace brv::ui {
+
+class CMainFrame;
+class CRapportQt;
+
+// What start-up keeps alive for the run besides the window.
+struct Demarrage {
+  std::vector<std::shared_ptr<simcard::SimCard>> cartesSimulees;
+  std::unique_ptr<CMainFrame> fenetre;
+  int code = 0;  // the exit status when there is no window
+};
+
+// The start-up sequence within a running QApplication: the simulated card, the card selection,
+// the settings root, the main window shown with its placement. No window (and nothing written to
+// the settings) when the selection is cancelled, finds no card or fails.
+Demarrage Demarre(const LigneCommande& ligne, CRapportQt& rapport);
 
 // Runs the program; returns its exit status.
 int ExecuteBrenvale(int argc, char** argv);

@@ -13,6 +13,11 @@ namespace brv {
 
 enum class AcqLayout { Linear, Circular, Pretrigger };
 
+// The line an engineer reads about an interrupted or truncated capture.
+inline constexpr const char* kInterruptedText =
+    "Interrupted acquisition: the file header was never completed, so the length of its data is unknown.";
+inline constexpr const char* kTruncatedText = "The file is shorter than its header says: its last records are missing.";
+
 const char* layout_name(AcqLayout layout);
 
 // A stretch of the file that belongs to a zone.

@@ -1,0 +1,41 @@
+#include "shell/command_line.h"
+
+namespace brv::ui {
+
+LigneCommande AnalyseLigneCommande(const QStringList& arguments) {
+  LigneCommande l;
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    const QString& a = arguments[i];
+    if (a == QLatin1String("--simulate")) {
+      l.simulation = QStringLiteral("demo");
+    } else if (a.startsWith(QLatin1String("--simulate="))) {
+      const QString v = a.mid(11);
+      l.simulation = v.isEmpty() ? QStringLiteral("demo") : v;
+    } else if (a == QLatin1String("--offline")) {
+      l.horsLigne = true;
+    } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+      l.aide = true;
+    } else if (a == QLatin1String("--")) {
+      if (i + 1 < arguments.size() && l.fichier.isEmpty()) l.fichier = arguments[i + 1];
+      break;
+    } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+      l.erreur = QStringLiteral("Unknown option: %1").arg(a);
+    } else if (l.fichier.isEmpty()) {
+      l.fichier = a;
+    } else {
+      l.erreur = QStringLiteral("Only one capture can be opened: %1").arg(a);
+    }
+  }
+  return l;
+}
+
+QString TexteAide() {
+  return QStringLiteral(
+      "Usage: brenvale [--simulate[=PRESET|FILE]] [--offline] [capture.dat]\n"
+      "\n"
+      "  --simulate[=PRESET|FILE]  drive the simulated probe card (preset or scenario file; default demo)\n"
+      "  --offline                 no card: read captures only\n"
+      "  capture.dat               open this capture after start-up\n");
+}
+
+}  // namespace brv::ui

@@ -1,0 +1,24 @@
+#pragma once
+// The program's command line: brenvale [--simulate[=PRESET|FILE]] [--offline] [capture.dat]
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace brv::ui {
+
+struct LigneCommande {
+  std::optional<QString> simulation;  // the preset or scenario file ("demo" when none is named)
+  bool horsLigne = false;
+  bool aide = false;
+  QString fichier;  // a capture to open after start-up
+  QString erreur;   // an option the program does not know
+};
+
+LigneCommande AnalyseLigneCommande(const QStringList& arguments);
+
+// The text of --help.
+QString TexteAide();
+
+}  // namespace brv::ui

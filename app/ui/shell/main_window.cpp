@@ -1,0 +1,436 @@
+#include "shell/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "brv_core/document/stored_results.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/frame_detail_dialog.h"
+#include "dialogs/goto_dialog.h"
+#include "dialogs/wait_dialog.h"
+#include "frames/frames_view.h"
+#include "shell/help.h"
+#include "shell/message_pane.h"
+#include "shell/monitor_task.h"
+#include "shell/qt_reporter.h"
+#include "shell/settings.h"
+
+namespace brv::ui {
+
+namespace {
+
+QSettings Reglages() { return QSettings(QStringLiteral("Quorvane"), QStringLiteral("Brenvale")); }
+
+std::string Chemin(const QString& q) { return q.toLocal8Bit().toStdString(); }
+
+const QString kFiltreAcq = QStringLiteral("Acquisition Files (*.dat);;All Files (*)");
+const QString kFiltreConfig = QStringLiteral("Configuration files (*.cfg);;All files (*)");
+
+}  // namespace
+
+CMainFrame::CMainFrame(CRapportQt& rapport, const EtatApplication& application, QWidget* parent)
+    : QMainWindow(parent), rapport_(rapport), application_(application), doc_(std::make_unique<brv::CBrenvaleDoc>(rapport)) {
+  setObjectName(QStringLiteral("CMainFrame"));
+  setAcceptDrops(true);
+  rapport_.DefinitFenetre(this);
+  tache_ = new CTacheMoniteur(this);
+  ConstruitPanneaux();
+  ConstruitMenus();
+  ConstruitBarreOutils();
+  nbLignes_ = new QLabel(this);
+  statusBar()->addPermanentWidget(nbLignes_);
+  statusBar()->showMessage(QStringLiteral("Ready"));
+
+  connect(&rapport_, &CRapportQt::Ligne, messages_, &CListViewMsg::Ajoute);
+  connect(tache_, &CTacheMoniteur::LigneInformation, messages_, &CListViewMsg::Ajoute);
+  connect(tache_, &CTacheMoniteur::NbLignes, this, &CMainFrame::AfficheNombreLignes);
+  connect(tache_, &CTacheMoniteur::Termine, this, &CMainFrame::FinTache);
+  connect(liste_, &CListViewAcq::DetailDemande, this, &CMainFrame::DetailLigne);
+  connect(liste_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CMainFrame::MetAJourCommandes);
+
+  QSettings s = Reglages();
+  liste_->LitLargeurs(s);
+  RestaurePanneaux(s, 0, *panneaux_);
+  MetAJourRecents(FichiersRecents(s));
+  MetAJourTitre();
+  MetAJourCommandes();
+}
+
+CMainFrame::~CMainFrame() {
+  // The task reads the document: it goes first.
+  delete tache_;
+  tache_ = nullptr;
+}
+
+void CMainFrame::ConstruitPanneaux() {
+  panneaux_ = new QSplitter(Qt::Vertical, this);
+  liste_ = new CListViewAcq(panneaux_);
+  messages_ = new CListViewMsg(panneaux_);
+  panneaux_->addWidget(liste_);
+  panneaux_->addWidget(messages_);
+  panneaux_->setStretchFactor(0, 4);
+  panneaux_->setStretchFactor(1, 1);
+  panneaux_->setChildrenCollapsible(false);
+  setCentralWidget(panneaux_);
+  resize(1100, 720);
+}
+
+void CMainFrame::Connecte(Commande c, void (CMainFrame::*slot)()) {
+  connect(Action(c), &QAction::triggered, this, slot);
+}
+
+void CMainFrame::ConstruitMenus() {
+  QMenu* menu = nullptr;
+  QMenu* sousMenu = nullptr;
+  QString nomMenu;
+  QString nomSousMenu;
+  for (const DefCommande& d : TableCommandes()) {
+    if (nomMenu != QLatin1String(d.menu)) {
+      nomMenu = QLatin1String(d.menu);
+      menu = menuBar()->addMenu(nomMenu);
+      nomSousMenu.clear();
+      sousMenu = nullptr;
+    }
+    QMenu* cible = menu;
+    if (d.sousMenu != nullptr) {
+      if (nomSousMenu != QLatin1String(d.sousMenu)) {
+        nomSousMenu = QLatin1String(d.sousMenu);
+        sousMenu = menu->addMenu(nomSousMenu);
+      }
+      cible = sousMenu;
+    } else {
+      if (sousMenu != nullptr && d.commande == Commande::Exporter) menu->addSeparator();
+      if (d.commande == Commande::Quitter) menu->addSeparator();
+      nomSousMenu.clear();
+      sousMenu = nullptr;
+    }
+    QAction* a = cible->addAction(QString::fromLatin1(d.texte));
+    if (d.raccourci != nullptr) a->setShortcut(QKeySequence(QString::fromLatin1(d.raccourci)));
+    a->setCheckable(d.cochable);
+    actions_[static_cast<size_t>(d.commande)] = a;
+    if (d.commande == Commande::OuvrirDonneesUtilisateur) {
+      recents_ = cible->addMenu(QStringLiteral("Recent Files"));
+    }
+  }
+  Action(Commande::OuvrirAcquisition)->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+  Action(Commande::EnregistrerAcquisition)->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+  Action(Commande::Goto)->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+  Action(Commande::Aide)->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+
+  Connecte(Commande::NouvelleConfiguration, &CMainFrame::CmdNouvelleConfiguration);
+  Connecte(Commande::OuvrirAcquisition, &CMainFrame::CmdOuvrirAcquisition);
+  Connecte(Commande::OuvrirConfiguration, &CMainFrame::CmdOuvrirConfiguration);
+  Connecte(Commande::OuvrirDonneesUtilisateur, &CMainFrame::CmdOuvrirDonneesUtilisateur);
+  Connecte(Commande::EnregistrerAcquisition, &CMainFrame::CmdEnregistrerAcquisition);
+  Connecte(Commande::EnregistrerConfiguration, &CMainFrame::CmdEnregistrerConfiguration);
+  Connecte(Commande::EnregistrerSousAcquisition, &CMainFrame::CmdEnregistrerSousAcquisition);
+  Connecte(Commande::EnregistrerSousConfiguration, &CMainFrame::CmdEnregistrerSousConfiguration);
+  Connecte(Commande::DetailTrame, &CMainFrame::CmdDetailTrame);
+  Connecte(Commande::Goto, &CMainFrame::CmdGoto);
+  Connecte(Commande::Aide, &CMainFrame::CmdAide);
+  Connecte(Commande::APropos, &CMainFrame::CmdAPropos);
+  connect(Action(Commande::Quitter), &QAction::triggered, this, &QWidget::close);
+}
+
+void CMainFrame::ConstruitBarreOutils() {
+  QToolBar* barre = addToolBar(QStringLiteral("Toolbar"));
+  barre->setObjectName(QStringLiteral("Toolbar"));
+  barre->setMovable(false);
+  // Open and Save drop down the same items as their menus.
+  const auto deroulant = [&](Commande defaut, const char* sousMenu) {
+    auto* bouton = new QToolButton(barre);
+    bouton->setDefaultAction(Action(defaut));
+    bouton->setPopupMode(QToolButton::MenuButtonPopup);
+    auto* menu = new QMenu(bouton);
+    for (const DefCommande& d : TableCommandes()) {
+      if (d.sousMenu != nullptr && std::string_view(d.sousMenu) == sousMenu) menu->addAction(Action(d.commande));
+    }
+    bouton->setMenu(menu);
+    barre->addWidget(bouton);
+  };
+  deroulant(Commande::OuvrirAcquisition, "Open");
+  deroulant(Commande::EnregistrerAcquisition, "Save");
+  barre->addSeparator();
+  barre->addAction(Action(Commande::Goto));
+  barre->addSeparator();
+  barre->addAction(Action(Commande::Aide));
+
+  QAction* outils = Action(Commande::BarreOutils);
+  outils->setChecked(true);
+  connect(outils, &QAction::toggled, barre, &QToolBar::setVisible);
+  QAction* etat = Action(Commande::BarreEtat);
+  etat->setChecked(true);
+  connect(etat, &QAction::toggled, statusBar(), &QStatusBar::setVisible);
+}
+
+CAttenteAcqDlg* CMainFrame::Attente() const { return attente_.data(); }
+
+void CMainFrame::MetAJourCommandes() {
+  EtatProgramme e;
+  e.horsLigne = application_.horsLigne;
+  e.captureOuverte = captureOuverte_;
+  e.tacheEnCours = tache_ != nullptr && tache_->EnCours();
+  e.lignes = liste_->model() != nullptr && liste_->model()->rowCount() > 0;
+  e.selection = liste_->PremiereLigneSelectionnee().has_value();
+  for (const DefCommande& d : TableCommandes()) {
+    const EtatCommande ec = EtatDe(d.commande, e);
+    QAction* a = Action(d.commande);
+    a->setEnabled(ec.actif);
+    a->setToolTip(ec.pourquoi != nullptr ? QString::fromUtf8(ec.pourquoi) : a->text().remove(QLatin1Char('&')));
+    a->setStatusTip(ec.pourquoi != nullptr ? QString::fromUtf8(ec.pourquoi) : QString());
+  }
+  recents_->setEnabled(!e.tacheEnCours && !recents_->isEmpty());
+}
+
+void CMainFrame::MetAJourTitre() {
+  if (!captureOuverte_) {
+    setWindowTitle(QStringLiteral("Brenvale"));
+    return;
+  }
+  setWindowTitle(QStringLiteral("%1 - Brenvale").arg(QFileInfo(QString::fromLocal8Bit(doc_->AcqFilePath.c_str())).fileName()));
+}
+
+void CMainFrame::MetAJourRecents(const QStringList& fichiers) {
+  recents_->clear();
+  int n = 0;
+  for (const QString& f : fichiers) {
+    QAction* a = recents_->addAction(QStringLiteral("&%1 %2").arg(++n).arg(f));
+    connect(a, &QAction::triggered, this, [this, f] { OuvreCapture(f); });
+  }
+  recents_->setEnabled(!fichiers.isEmpty());
+}
+
+void CMainFrame::AfficheNombreLignes(quint64 n) {
+  liste_->DefinitNombreLignes(n);
+  nbLignes_->setText(QStringLiteral("%L1 frames").arg(n));
+  MetAJourCommandes();
+}
+
+bool CMainFrame::OuvreCapture(const QString& chemin) {
+  if (tache_->EnCours()) return false;
+  // The list lets go of the old capture before the document changes under it.
+  liste_->Detache();
+  const bool ouvert = doc_->OuvrirAcquisition(Chemin(chemin));
+  if (!ouvert) {
+    // A refused file leaves the document as it was: show its capture again.
+    if (captureOuverte_) MontreLignes();
+    MetAJourCommandes();
+    return false;
+  }
+  fichier_.close();
+  captureOuverte_ = fichier_.open(doc_->AcqFilePath) == brv::AcqOpenStatus::Ok;
+  {
+    QSettings s = Reglages();
+    MetAJourRecents(AjouteFichierRecent(s, chemin));
+  }
+  if (fichier_.interrupted()) rapport_.LigneInformation(brv::kInterruptedText);
+  if (fichier_.truncated()) rapport_.LigneInformation(brv::kTruncatedText);
+  liste_->MetAJourColonnesVoies(doc_->Voie1, doc_->Voie2);
+  MetAJourTitre();
+  if (captureOuverte_ && brv::ResultatsARelire(*doc_, fichier_)) {
+    LanceRecalcul();
+  } else {
+    MontreLignes();
+  }
+  MetAJourCommandes();
+  return true;
+}
+
+void CMainFrame::MontreLignes() {
+  const uint64_t n = captureOuverte_ ? doc_->Resultats.ulNbTramesAffichables : 0;
+  liste_->AttacheCapture(doc_.get(), &fichier_, n);
+  nbLignes_->setText(QStringLiteral("%L1 frames").arg(n));
+}
+
+void CMainFrame::LanceRecalcul() {
+  doc_->ResetResults(false);
+  liste_->AttacheCapture(doc_.get(), &fichier_, 0);
+  nbLignes_->setText(QString());
+  if (!attente_) {
+    attente_ = new CAttenteAcqDlg(this);
+    attente_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(tache_, &CTacheMoniteur::Etat, attente_.data(), &CAttenteAcqDlg::DefinitEtat);
+    connect(tache_, &CTacheMoniteur::Pourcentage, attente_.data(), &CAttenteAcqDlg::DefinitPourcentage);
+    connect(attente_.data(), &CAttenteAcqDlg::Arret, this,
+            [this] { tache_->Demande(brv::RequeteTache::ArretUtilisateur); });
+  }
+  attente_->DefinitEtat(brv::PROG_FORMATAGE);
+  attente_->show();
+  tache_->LanceRecalcul(*doc_);
+}
+
+void CMainFrame::FinTache() {
+  if (attente_) {
+    attente_->hide();
+    attente_->deleteLater();
+  }
+  AfficheNombreLignes(doc_->Resultats.ulNbTramesAffichables);
+  MetAJourCommandes();
+  if (fermerApresTache_) close();
+}
+
+void CMainFrame::CmdOuvrirAcquisition() {
+  const QString depart = QFileInfo(QString::fromLocal8Bit(doc_->AcqFilePath.c_str())).absolutePath();
+  const QString chemin = QFileDialog::getOpenFileName(this, QStringLiteral("Open acquisition"), depart, kFiltreAcq);
+  if (!chemin.isEmpty()) OuvreCapture(chemin);
+}
+
+void CMainFrame::CmdEnregistrerAcquisition() {
+  if (!captureOuverte_ || tache_->EnCours()) return;
+  doc_->SaveAcquisitionTail();
+}
+
+void CMainFrame::CmdEnregistrerSousAcquisition() {
+  if (!captureOuverte_ || tache_->EnCours()) return;
+  QFileDialog dlg(this, QStringLiteral("Save acquisition"), QString(), kFiltreAcq);
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  dlg.setDefaultSuffix(QStringLiteral("dat"));
+  dlg.selectFile(QString::fromLocal8Bit(doc_->AcqFilePath.c_str()));
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
+  const QString chemin = dlg.selectedFiles().first();
+  liste_->Detache();
+  const bool ok = doc_->SaveAcquisitionAs(Chemin(chemin));
+  if (ok) {
+    // The list now reads the copy, which holds the same rows.
+    fichier_.close();
+    captureOuverte_ = fichier_.open(doc_->AcqFilePath) == brv::AcqOpenStatus::Ok;
+    QSettings s = Reglages();
+    MetAJourRecents(AjouteFichierRecent(s, chemin));
+  }
+  MontreLignes();
+  MetAJourTitre();
+  MetAJourCommandes();
+}
+
+void CMainFrame::CmdNouvelleConfiguration() {
+  doc_->NouvelleConfiguration();
+  cheminConfiguration_.clear();
+}
+
+void CMainFrame::CmdOuvrirConfiguration() {
+  const QString chemin = QFileDialog::getOpenFileName(this, QStringLiteral("Open a configuration"), QString(), kFiltreConfig);
+  if (chemin.isEmpty()) return;
+  if (doc_->OuvrirConfiguration(Chemin(chemin))) cheminConfiguration_ = chemin;
+}
+
+void CMainFrame::CmdEnregistrerConfiguration() {
+  if (cheminConfiguration_.isEmpty()) {
+    CmdEnregistrerSousConfiguration();
+    return;
+  }
+  doc_->EnregistrerConfiguration(Chemin(cheminConfiguration_));
+}
+
+void CMainFrame::CmdEnregistrerSousConfiguration() {
+  QFileDialog dlg(this, QStringLiteral("Save the configuration"), QString(), kFiltreConfig);
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  dlg.setDefaultSuffix(QStringLiteral("cfg"));
+  if (!cheminConfiguration_.isEmpty()) dlg.selectFile(cheminConfiguration_);
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
+  const QString chemin = dlg.selectedFiles().first();
+  if (doc_->EnregistrerConfiguration(Chemin(chemin))) cheminConfiguration_ = chemin;
+}
+
+void CMainFrame::CmdOuvrirDonneesUtilisateur() {
+  const QString chemin = QFileDialog::getOpenFileName(this, QStringLiteral("Open user data"), QString(),
+                                                      QStringLiteral("CSV (*.csv);;TXT (*.txt);;All files (*)"));
+  if (chemin.isEmpty()) return;
+  const brv::LectureDonneesUtilisateur r = brv::LitDonneesUtilisateur(Chemin(chemin), donnees_);
+  if (r.resultat != brv::LectureDonneesUtilisateur::Ok) {
+    rapport_.BoiteMessage(r.pourquoi.empty() ? r.message : r.message + "\n" + r.pourquoi, brv::IconeMessage::Erreur);
+    return;
+  }
+  donneesChargees_ = true;
+  rapport_.LigneInformation(QStringLiteral("User data loaded from %1: %2 entries.")
+                                .arg(QFileInfo(chemin).fileName())
+                                .arg(donnees_.size())
+                                .toStdString());
+}
+
+void CMainFrame::CmdDetailTrame() {
+  if (const auto ligne = liste_->PremiereLigneSelectionnee()) DetailLigne(*ligne);
+}
+
+void CMainFrame::DetailLigne(quint64 ligne) {
+  if (!captureOuverte_) return;
+  CDetailTrameDlg::Ouvre(*doc_, fichier_, ligne, donneesChargees_ ? &donnees_ : nullptr, this);
+}
+
+void CMainFrame::CmdGoto() {
+  if (!goto_) {
+    goto_ = new CGotoDlg(doc_->Goto, this);
+    goto_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(goto_.data(), &CGotoDlg::Cherche, this, [this] {
+      if (!tache_->EnCours()) liste_->Cherche(doc_->Goto);
+    });
+  }
+  goto_->show();
+  goto_->raise();
+  goto_->activateWindow();
+}
+
+void CMainFrame::CmdAide() { OuvreManuel(this); }
+
+void CMainFrame::CmdAPropos() {
+  CAboutDlg dlg(this);
+  dlg.exec();
+}
+
+void CMainFrame::AfficheAvecPlacement() {
+  QSettings s = Reglages();
+  const bool max = RestaurePlacement(s, *this);
+  placementRestaure_ = true;
+  if (max) {
+    showMaximized();
+  } else {
+    show();
+  }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* e) {
+  // A capture being read is stopped first; the window closes when the task has ended.
+  if (tache_->EnCours()) {
+    fermerApresTache_ = true;
+    tache_->Demande(brv::RequeteTache::ArretUtilisateur);
+    e->ignore();
+    return;
+  }
+  QSettings s = Reglages();
+  if (placementRestaure_) SauvePlacement(s, *this);
+  SauvePanneaux(s, 0, *panneaux_);
+  liste_->EcritLargeurs(s);
+  if (goto_) goto_->close();
+  e->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* e) {
+  const QList<QUrl> urls = e->mimeData()->urls();
+  if (urls.size() == 1 && urls.first().isLocalFile() && !tache_->EnCours()) e->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* e) {
+  const QList<QUrl> urls = e->mimeData()->urls();
+  if (urls.size() != 1 || !urls.first().isLocalFile()) return;
+  e->acceptProposedAction();
+  const QString chemin = urls.first().toLocalFile();
+  // After the drop has returned: opening may ask questions.
+  QMetaObject::invokeMethod(this, [this, chemin] { OuvreCapture(chemin); }, Qt::QueuedConnection);
+}
+
+}  // namespace brv::ui

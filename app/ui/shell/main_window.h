@@ -1,0 +1,112 @@
+#pragma once
+// The main window: the document, its menus and toolbar, the frames list over the information
+// pane, and the commands that open, read again and save captures.
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "brv_core/document/brenvale_doc.h"
+#include "brv_core/file/acq_file.h"
+#include "brv_core/userdata/user_data.h"
+#include "shell/app_state.h"
+#include "shell/commands.h"
+
+class QLabel;
+class QMenu;
+class QSplitter;
+
+namespace brv::ui {
+
+class CAttenteAcqDlg;
+class CGotoDlg;
+class CListViewAcq;
+class CListViewMsg;
+class CRapportQt;
+class CTacheMoniteur;
+
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+ public:
+  // Offline (no card), the acquisition commands stay disabled.
+  CMainFrame(CRapportQt& rapport, const EtatApplication& application, QWidget* parent = nullptr);
+  ~CMainFrame() override;
+
+  // The Open acquisition command after its file dialog: confirmation, opening, description, then
+  // the rows: from the stored results, or read again at once when the file has none usable.
+  bool OuvreCapture(const QString& chemin);
+  // Placement from the settings, then shown (maximised when it was).
+  void AfficheAvecPlacement();
+
+  brv::CBrenvaleDoc& Document() { return *doc_; }
+  const brv::AcqFile& Fichier() const { return fichier_; }
+  const EtatApplication& Application() const { return application_; }
+  CListViewAcq* Liste() const { return liste_; }
+  CListViewMsg* Messages() const { return messages_; }
+  CTacheMoniteur* Tache() const { return tache_; }
+  CAttenteAcqDlg* Attente() const;
+  QAction* Action(Commande c) const { return actions_[static_cast<size_t>(c)]; }
+  QMenu* MenuRecents() const { return recents_; }
+  // Enables each command by what the program is doing.
+  void MetAJourCommandes();
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+
+ private:
+  void ConstruitMenus();
+  void ConstruitBarreOutils();
+  void ConstruitPanneaux();
+  void Connecte(Commande c, void (CMainFrame::*slot)());
+  void MetAJourTitre();
+  void MetAJourRecents(const QStringList& fichiers);
+  void AfficheNombreLignes(quint64 n);
+
+  // Commands.
+  void CmdOuvrirAcquisition();
+  void CmdEnregistrerAcquisition();
+  void CmdEnregistrerSousAcquisition();
+  void CmdNouvelleConfiguration();
+  void CmdOuvrirConfiguration();
+  void CmdEnregistrerConfiguration();
+  void CmdEnregistrerSousConfiguration();
+  void CmdOuvrirDonneesUtilisateur();
+  void CmdDetailTrame();
+  void CmdGoto();
+  void CmdAide();
+  void CmdAPropos();
+
+  // The rows of the capture just opened, or a re-calculation that makes them.
+  void MontreLignes();
+  void LanceRecalcul();
+  void FinTache();
+  void DetailLigne(quint64 ligne);
+
+  CRapportQt& rapport_;
+  EtatApplication application_;
+  std::unique_ptr<brv::CBrenvaleDoc> doc_;
+  brv::AcqFile fichier_;
+  bool captureOuverte_ = false;
+  std::vector<brv::DONNEE_UTILISATEUR> donnees_;
+  bool donneesChargees_ = false;
+  QString cheminConfiguration_;
+
+  std::array<QAction*, kNbCommandes> actions_{};
+  QMenu* recents_ = nullptr;
+  QSplitter* panneaux_ = nullptr;
+  CListViewAcq* liste_ = nullptr;
+  CListViewMsg* messages_ = nullptr;
+  QLabel* nbLignes_ = nullptr;
+  CTacheMoniteur* tache_ = nullptr;
+  QPointer<CAttenteAcqDlg> attente_;
+  QPointer<CGotoDlg> goto_;
+  bool fermerApresTache_ = false;
+  bool placementRestaure_ = false;
+};
+
+}  // namespace brv::ui

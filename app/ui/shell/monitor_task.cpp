@@ -1,0 +1,72 @@
+#include "shell/monitor_task.h"
+
+#include <QMetaObject>
+#include <QPointer>
+
+namespace brv::ui {
+
+// Runs in the task's thread: every call becomes a queued call in the GUI thread.
+class CTacheMoniteur::Observateur : public brv::IObservateurTache {
+ public:
+  explicit Observateur(CTacheMoniteur* tache) : tache_(tache) {}
+
+  void Etat(int etat) override { Poste([etat](CTacheMoniteur* t) { emit t->Etat(etat); }); }
+  void Pourcentage(int p) override { Poste([p](CTacheMoniteur* t) { emit t->Pourcentage(p); }); }
+  void Progression(uint64_t lus, uint64_t total) override {
+    if (total == 0) return;
+    const int p = static_cast<int>(lus >= total ? 100 : lus * 100 / total);
+    Poste([p](CTacheMoniteur* t) { emit t->Pourcentage(p); });
+  }
+  void NbLignes(uint32_t n) override { Poste([n](CTacheMoniteur* t) { emit t->NbLignes(n); }); }
+  void LigneInformation(std::string_view texte) override {
+    const QString q = QString::fromUtf8(texte.data(), static_cast<qsizetype>(texte.size()));
+    Poste([q](CTacheMoniteur* t) { emit t->LigneInformation(q); });
+  }
+  void BoiteErreur(std::string_view texte) override {
+    const QString q = QString::fromUtf8(texte.data(), static_cast<qsizetype>(texte.size()));
+    Poste([q](CTacheMoniteur* t) { emit t->BoiteErreur(q); });
+  }
+  void Rafraichit() override {
+    Poste([](CTacheMoniteur* t) { emit t->Rafraichit(); });
+  }
+
+  template <typename F>
+  void Poste(F&& f) {
+    QPointer<CTacheMoniteur> cible(tache_);
+    QMetaObject::invokeMethod(
+        tache_, [cible, f = std::forward<F>(f)]() { if (cible) f(cible.data()); }, Qt::QueuedConnection);
+  }
+
+ private:
+  CTacheMoniteur* tache_;
+};
+
+CTacheMoniteur::CTacheMoniteur(QObject* parent)
+    : QObject(parent), observateur_(std::make_unique<Observateur>(this)) {}
+
+CTacheMoniteur::~CTacheMoniteur() {
+  if (thread_.joinable()) {
+    requetes_.Poste(brv::RequeteTache::Arret);
+    thread_.join();
+  }
+}
+
+void CTacheMoniteur::LanceRecalcul(brv::CBrenvaleDoc& doc) {
+  if (thread_.joinable()) return;
+  resultat_ = {};
+  brv::RequeteTache ancienne;
+  while (requetes_.Prend(ancienne)) {
+  }
+  thread_ = std::thread([this, &doc] {
+    brv::FncTacheAcq(doc, *observateur_, requetes_, resultat_);
+    // After every other posted call: the GUI sees the last counts before the end.
+    observateur_->Poste([](CTacheMoniteur* t) { t->Fin(); });
+  });
+}
+
+void CTacheMoniteur::Fin() {
+  if (thread_.joinable()) thread_.join();
+  emit Termine();
+}
+
+}  // namespace brv::ui

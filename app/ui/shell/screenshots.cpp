@@ -1,0 +1,163 @@
+#include "shell/screenshots.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QScreen>
+#include <QSet>
+#include <QTimer>
+#include <QWindow>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+#include "brv_core/acquisition/card_selection.h"
+#include "dialogs/card_dialog.h"
+#include "dialogs/frame_detail_dialog.h"
+#include "dialogs/goto_dialog.h"
+#include "frames/frames_view.h"
+#include "shell/main_window.h"
+#include "shell/monitor_task.h"
+#include "simcard/scenario.h"
+#include "simcard/simcard.h"
+
+namespace brv::ui {
+
+namespace {
+
+// A window below this many colours drew nothing: a blank or single-colour picture.
+constexpr int kCouleursMin = 16;
+constexpr int kAttenteMs = 400;
+
+class Photographe : public QObject {
+ public:
+  Photographe(CMainFrame& fenetre, const QString& dossier) : QObject(&fenetre), fenetre_(fenetre), dossier_(dossier) {
+    QDir().mkpath(dossier_);
+  }
+
+  void Demarre() { AttendLignes(0); }
+
+ private:
+  void AttendLignes(int essais) {
+    const bool pret = !fenetre_.Tache()->EnCours() && fenetre_.Liste()->model() != nullptr &&
+                      fenetre_.Liste()->model()->rowCount() > 0;
+    if (!pret && essais < 200) {
+      QTimer::singleShot(100, this, [this, essais] { AttendLignes(essais + 1); });
+      return;
+    }
+    if (!pret) Echec(QStringLiteral("main window: no rows"));
+    fenetre_.Liste()->SelectionneLigne(3);
+    QTimer::singleShot(kAttenteMs, this, [this] {
+      Photo(&fenetre_, QStringLiteral("main-window"));
+      Goto();
+    });
+  }
+
+  void Goto() {
+    auto* dlg = new CGotoDlg(fenetre_.Document().Goto, &fenetre_);
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    dlg->show();
+    QTimer::singleShot(kAttenteMs, this, [this, dlg] {
+      Photo(dlg, QStringLiteral("goto-dialog"));
+      dlg->close();
+      Detail();
+    });
+  }
+
+  void Detail() {
+    // The detail dialog is modal: its picture is taken from inside its event loop.
+    QTimer::singleShot(kAttenteMs + 200, this, [this] {
+      QWidget* dlg = QApplication::activeModalWidget();
+      if (dlg == nullptr) {
+        Echec(QStringLiteral("frame detail dialog did not appear"));
+      } else {
+        Photo(dlg, QStringLiteral("frame-detail-dialog"));
+        dlg->close();
+      }
+      QTimer::singleShot(0, this, [this] { Carte(); });
+    });
+    CDetailTrameDlg::Ouvre(fenetre_.Document(), fenetre_.Fichier(), 3, nullptr, &fenetre_);
+  }
+
+  void Carte() {
+    // Two simulated cards, so that the dialog stays open with its list.
+    std::string erreur;
+    if (const auto scenario = simcard::resolve_scenario("demo", erreur)) {
+      cartes_.push_back(simcard::register_simulated_card(*scenario));
+      cartes_.push_back(simcard::register_simulated_card(*scenario));
+    }
+    QTimer::singleShot(kAttenteMs + 200, this, [this] {
+      QWidget* dlg = QApplication::activeModalWidget();
+      if (dlg == nullptr) {
+        Echec(QStringLiteral("card selection dialog did not appear"));
+      } else {
+        Photo(dlg, QStringLiteral("card-dialog"));
+        dlg->close();
+      }
+      QTimer::singleShot(0, this, [this] { Fin(); });
+    });
+    std::optional<uint16_t> index;
+    SelectionneCarte(rapportMuet_, index, &fenetre_);
+  }
+
+  void Photo(QWidget* w, const QString& nom) {
+    if (w == nullptr || !w->isVisible() || w->windowHandle() == nullptr) {
+      Echec(nom + QStringLiteral(": window did not appear"));
+      return;
+    }
+    QScreen* ecran = w->windowHandle()->screen();
+    const QImage image = ecran->grabWindow(w->winId()).toImage();
+    const QString chemin = QDir(dossier_).filePath(nom + QStringLiteral(".png"));
+    if (image.isNull() || !image.save(chemin)) {
+      Echec(nom + QStringLiteral(": picture not saved"));
+      return;
+    }
+    const int couleurs = CouleursDistinctes(image);
+    std::printf("%s: %dx%d, %d colours\n", qPrintable(chemin), image.width(), image.height(), couleurs);
+    if (couleurs < kCouleursMin) Echec(nom + QStringLiteral(": blank picture"));
+  }
+
+  void Echec(const QString& pourquoi) {
+    std::fprintf(stderr, "screenshots: %s\n", qPrintable(pourquoi));
+    code_ = 1;
+  }
+
+  void Fin() {
+    std::fflush(stdout);
+    QApplication::exit(code_);
+  }
+
+  class RapportMuet : public brv::IRapportDocument {
+    void BoiteMessage(std::string_view, brv::IconeMessage) override {}
+    bool QuestionOuiNon(std::string_view) override { return false; }
+    void LigneInformation(std::string_view) override {}
+  } rapportMuet_;
+
+  CMainFrame& fenetre_;
+  QString dossier_;
+  int code_ = 0;
+  std::vector<std::shared_ptr<simcard::SimCard>> cartes_;
+};
+
+}  // namespace
+
+int CouleursDistinctes(const QImage& image, int plafond) {
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+  QSet<QRgb> vues;
+  for (int y = 0; y < rgb.height(); ++y) {
+    const auto* ligne = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+    for (int x = 0; x < rgb.width(); ++x) {
+      vues.insert(ligne[x]);
+      if (vues.size() >= plafond) return plafond;
+    }
+  }
+  return static_cast<int>(vues.size());
+}
+
+void PrendPhotos(CMainFrame& fenetre, const QString& dossier) {
+  auto* p = new Photographe(fenetre, dossier);
+  QTimer::singleShot(0, p, [p] { p->Demarre(); });
+}
+
+}  // namespace brv::ui

@@ -1,0 +1,35 @@
+#pragma once
+// The settings kept between runs: window placement, splitter panes and the recent files, under
+// the sections and keys the program has always used.
+
+#include <QRect>
+#include <QSettings>
+#include <QStringList>
+
+#include <optional>
+
+class QMainWindow;
+class QSplitter;
+
+namespace brv::ui {
+
+inline constexpr int kNbFichiersRecents = 6;
+
+// "NormalPos": "top bottom left right".
+QString TexteNormalPos(const QRect& r);
+std::optional<QRect> LitNormalPos(const QString& texte);
+
+// Written when the main window closes: "bShowMax" and "NormalPos" under "WndPlacement".
+void SauvePlacement(QSettings& s, const QMainWindow& fenetre);
+// Applied before the first show: the normal rectangle, and whether to show maximised.
+bool RestaurePlacement(QSettings& s, QMainWindow& fenetre);
+
+// "Panes_<n>" under "SplitterWnd": "size0 min0 size1 min1", -1 for the default size.
+void SauvePanneaux(QSettings& s, int numero, const QSplitter& splitter);
+void RestaurePanneaux(QSettings& s, int numero, QSplitter& splitter);
+
+QStringList FichiersRecents(QSettings& s);
+// Puts the file first; the list keeps six.
+QStringList AjouteFichierRecent(QSettings& s, const QString& chemin);
+
+}  // namespace brv::ui
