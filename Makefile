@@ -9,7 +9,7 @@ ifneq ($(CI),)
 export BRV_WERROR := ON
 endif
 
-.PHONY: all deps configure build run test asan tsan bench clean
+.PHONY: all deps configure build run screenshots test asan tsan bench clean
 
 all: build
 
@@ -22,11 +22,23 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# No GUI yet: a short capture from the simulated card, then its analysis.
+# With a display: the program on the simulated card, opened on a sample capture so that the list
+# is full at once. Without one: a short capture from the simulated card, then its analysis.
+GUI := $(BUILD_DIR)/app/ui/brenvale
+SAMPLE := $(CURDIR)/$(BUILD_DIR)/sample.dat
 run: build
-	@$(CLI) capture --simulate=demo --duration 5s -o $(CURDIR)/$(BUILD_DIR)/run.dat --policy overwrite
-	@$(CLI) frames $(BUILD_DIR)/run.dat --count 40
-	@$(CLI) stats $(BUILD_DIR)/run.dat
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  $(CLI) synth -o $(SAMPLE) --frames 200000 --seed 7 >/dev/null && \
+	  $(GUI) --simulate=demo $(SAMPLE); \
+	else \
+	  $(CLI) capture --simulate=demo --duration 5s -o $(CURDIR)/$(BUILD_DIR)/run.dat --policy overwrite && \
+	  $(CLI) frames $(BUILD_DIR)/run.dat --count 40 && \
+	  $(CLI) stats $(BUILD_DIR)/run.dat; \
+	fi
+
+# Pictures of the program's windows under a virtual X server (build/<preset>/screenshots/).
+screenshots: build
+	@scripts/screenshots $(BUILD_DIR)
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 900 --no-tests=error
