@@ -41,7 +41,11 @@ CAttachToCardDlg::CAttachToCardDlg(ListeCartes cartes, IRapportDocument& rapport
   auto* titre = new QLabel(QStringLiteral("Choice of the Brenvale card to be driven"), this);
   auto* regle = new QFrame(this);
   regle->setFrameShape(QFrame::HLine);
-  regle->setFrameShadow(QFrame::Sunken);
+  // A plain line in the mid tone: a sunken one all but vanishes in some styles.
+  regle->setFrameShadow(QFrame::Plain);
+  QPalette ton = regle->palette();
+  ton.setColor(QPalette::WindowText, ton.color(QPalette::Mid));
+  regle->setPalette(ton);
   auto* tete = new QHBoxLayout;
   tete->addWidget(icone);
   tete->addWidget(titre, 1);
