@@ -1,0 +1,9 @@
+#pragma once
+// The USB library under the D2XX layer, named for the about box and --version.
+
+namespace ftd2xx {
+
+// The library's own version text (libftdi1), e.g. "1.5"; never null.
+__attribute__((visibility("default"))) const char* usb_library_version();
+
+}  // namespace ftd2xx
