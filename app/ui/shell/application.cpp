@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "brv_platform/trace.h"
+#include "ftd2xx/virtual_device.h"
 #include "dialogs/card_dialog.h"
 #include "shell/app_state.h"
 #include "shell/main_window.h"
@@ -18,6 +19,12 @@
 #include "simcard/simcard.h"
 
 namespace brv::ui {
+
+CartesSimulees::~CartesSimulees() {
+  for (const auto& c : cartes_) {
+    if (c) ftd2xx::unregister_virtual_device(c);
+  }
+}
 
 Demarrage Demarre(const LigneCommande& ligne, CRapportQt& rapport) {
   Demarrage d;
@@ -30,7 +37,7 @@ Demarrage Demarre(const LigneCommande& ligne, CRapportQt& rapport) {
       d.code = 1;
       return d;
     }
-    d.cartesSimulees.push_back(simcard::register_simulated_card(*scenario));
+    d.cartesSimulees.Ajoute(simcard::register_simulated_card(*scenario));
   }
 
   EtatApplication etat;

@@ -16,9 +16,22 @@ namespace brv::ui {
 class CMainFrame;
 class CRapportQt;
 
+// Simulated cards on the device list for as long as this lives.
+class CartesSimulees {
+ public:
+  CartesSimulees() = default;
+  CartesSimulees(CartesSimulees&&) = default;
+  CartesSimulees& operator=(CartesSimulees&&) = default;
+  ~CartesSimulees();
+  void Ajoute(std::shared_ptr<simcard::SimCard> carte) { cartes_.push_back(std::move(carte)); }
+
+ private:
+  std::vector<std::shared_ptr<simcard::SimCard>> cartes_;
+};
+
 // What start-up keeps alive for the run besides the window.
 struct Demarrage {
-  std::vector<std::shared_ptr<simcard::SimCard>> cartesSimulees;
+  CartesSimulees cartesSimulees;
   std::unique_ptr<CMainFrame> fenetre;
   int code = 0;  // the exit status when there is no window
 };
