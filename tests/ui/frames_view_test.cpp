@@ -191,11 +191,19 @@ TEST_F(FramesView, WidthsComeBackFromTheSettingsAndHiddenColumnsKeepTheirs) {
     s.setValue("LVAcq/LgColFipIO", "wide");  // not a width: the default stays
     s.setValue("LVAcq/LgColDateRel", 1 << 30);
   }
+  const CListViewAcq neuve;  // the widths before any setting
   QSettings s(ini, QSettings::IniFormat);
   vue_.LitLargeurs(s);
   EXPECT_EQ(vue_.columnWidth(COL_DONNEES), 321);
-  EXPECT_EQ(vue_.columnWidth(COL_FIPIO), 500);
-  EXPECT_EQ(vue_.columnWidth(COL_DATE_REL), 75);
+  EXPECT_EQ(vue_.columnWidth(COL_FIPIO), neuve.columnWidth(COL_FIPIO));
+  EXPECT_EQ(vue_.columnWidth(COL_DATE_REL), neuve.columnWidth(COL_DATE_REL));
+  // Defaults are never narrower than the column table's, and fit the header.
+  for (size_t c = 0; c < NB_COLONNES_LISTE; ++c) {
+    if (neuve.isColumnHidden(static_cast<int>(c))) continue;
+    EXPECT_GE(neuve.columnWidth(static_cast<int>(c)), ColonnesListe()[c].largeurDefaut) << c;
+    EXPECT_GE(neuve.columnWidth(static_cast<int>(c)),
+              neuve.horizontalHeader()->fontMetrics().horizontalAdvance(ColonnesListe()[c].entete)) << c;
+  }
   ASSERT_TRUE(vue_.isColumnHidden(COL_VOIE));
 
   vue_.horizontalHeader()->resizeSection(COL_INTER_TRAME, 99);  // as the user drags it
@@ -213,8 +221,12 @@ TEST_F(FramesView, WidthsComeBackFromTheSettingsAndHiddenColumnsKeepTheirs) {
   QSettings e(ini2, QSettings::IniFormat);
   e.beginGroup("LVAcq");
   EXPECT_EQ(e.childKeys().size(), static_cast<int>(NB_COLONNES_LISTE));
-  const std::pair<const char*, int> attendus[] = {{"LgColDonnees", 321}, {"LgColMedium", 77}, {"LgColInterTr", 99},
-                                                  {"LgColTxErr2", 66},   {"LgColFipIO", 500},  {"LgColIconeSignal", 20}};
+  const std::pair<const char*, int> attendus[] = {{"LgColDonnees", 321},
+                                                  {"LgColMedium", 77},
+                                                  {"LgColInterTr", 99},
+                                                  {"LgColTxErr2", 66},
+                                                  {"LgColFipIO", neuve.columnWidth(COL_FIPIO)},
+                                                  {"LgColIconeSignal", neuve.columnWidth(COL_MARQUE)}};
   for (const auto& [cle, largeur] : attendus) EXPECT_EQ(e.value(cle).toInt(), largeur) << cle;
 
   // A new view reading them shows the hidden column at its kept width once it comes back.

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -37,6 +38,7 @@ CListViewAcq::CListViewAcq(QWidget* parent)
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setMinimumSectionSize(0);
   AppliqueHauteurLignes();
+  AjusteLargeursDefaut();
   AppliqueColonnes();
 
   connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int c, int, int largeur) {
@@ -96,6 +98,22 @@ void CListViewAcq::AppliqueColonnes() {
     if (visible) setColumnWidth(static_cast<int>(c), colonnes_.Largeur(Colonne(c)));
   }
   ajusteColonnes_ = false;
+}
+
+void CListViewAcq::AjusteLargeursDefaut() {
+  // The default widths suit a small dialog font: in this one, widen them so that every header
+  // and the longest absolute date can be read before the user sizes anything. Stored widths
+  // read afterwards take precedence.
+  const int marge = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 2;
+  const int margeEntete = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader()) + 4;
+  for (size_t c = 0; c < NB_COLONNES_LISTE; ++c) {
+    const DefColonneListe& d = ColonnesListe()[c];
+    int largeur = std::max(d.largeurDefaut, horizontalHeader()->fontMetrics().horizontalAdvance(d.entete) + margeEntete);
+    if (c == COL_MARQUE) largeur = std::max(largeur, kTailleIconeMarque + marge);
+    if (c == COL_DATE_ABS)
+      largeur = std::max(largeur, fontMetrics().horizontalAdvance(QStringLiteral("00h00mn00s the 00/00/0000")) + marge);
+    colonnes_.RestaureLargeur(Colonne(c), largeur);
+  }
 }
 
 void CListViewAcq::AppliqueHauteurLignes() {

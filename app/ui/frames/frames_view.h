@@ -54,6 +54,7 @@ class CListViewAcq : public QTableView {
   // Rows on screen, with half a page either side, into the cache; the absolute date to the top row.
   void PrepareLignesVisibles();
   void AppliqueColonnes();
+  void AjusteLargeursDefaut();
   void AppliqueHauteurLignes();
 
   // Before any capture, and after a detach: no rows.

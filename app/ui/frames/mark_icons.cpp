@@ -52,9 +52,9 @@ QIcon Dessine(uint32_t marque) {
       DessineErreur(p, QRectF(1, 1, 14, 14));
       break;
     case MARQUE_ERREUR_EVENEMENT:
-      // The error disc, smaller, with the flag beside it: both read at a glance.
-      DessineErreur(p, QRectF(0, 4, 11, 11));
-      DessineDrapeau(p, QRectF(8, 0, 8, 10));
+      // The flag with a smaller error disc over its foot: both read at a glance.
+      DessineDrapeau(p, QRectF(0, 0, 10, 15));
+      DessineErreur(p, QRectF(5, 5, 11, 11));
       break;
     default:
       break;
