@@ -1,16 +1,11 @@
-// The frame detail dialog shows the page of its row, and says why when the page cannot be written;
-// the Goto dialog edits the document's options.
+// The frame detail dialog shows the page of its row, and says why when the page cannot be written.
 
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTextBrowser>
 
 #include "capture_fixture.h"
 #include "dialogs/frame_detail_dialog.h"
-#include "dialogs/goto_dialog.h"
 
 namespace brv::ui {
 namespace {
@@ -59,34 +54,6 @@ TEST(FrameDetailDialog, APageThatCannotBeWrittenIsNotShown) {
     EXPECT_EQ(dlg.Erreur().toStdString(), message);
     EXPECT_TRUE(dlg.Navigateur()->toPlainText().isEmpty());
   }
-}
-
-TEST(GotoDialog, EditsTheOptionsAndAsksToFind) {
-  OptionsGoto options{false, true, false, true};
-  CGotoDlg dlg(options);
-  EXPECT_EQ(dlg.windowTitle(), "Goto");
-  const auto boite = [&](const char* t) {
-    for (auto* b : dlg.findChildren<QAbstractButton*>())
-      if (b->text() == t) return b;
-    return static_cast<QAbstractButton*>(nullptr);
-  };
-  ASSERT_TRUE(boite("Events") && boite("Up") && boite("Find") && boite("Close"));
-  EXPECT_TRUE(boite("Events")->isChecked());
-  EXPECT_TRUE(boite("Up")->isChecked());
-  int recherches = 0;
-  QObject::connect(&dlg, &CGotoDlg::Cherche, [&] { ++recherches; });
-  boite("Date 0")->click();
-  boite("Events")->click();
-  boite("Errors")->click();
-  boite("Down")->click();
-  EXPECT_EQ(options, (OptionsGoto{true, false, true, false}));
-  boite("Find")->click();
-  EXPECT_EQ(recherches, 1);
-  options = OptionsGoto{false, false, true, true};
-  dlg.Relit();
-  EXPECT_TRUE(boite("Up")->isChecked());
-  EXPECT_FALSE(boite("Date 0")->isChecked());
-  EXPECT_EQ(options, (OptionsGoto{false, false, true, true}));
 }
 
 }  // namespace
