@@ -16,12 +16,17 @@ inline DescriptionCapture capture_description(const vandrel::ENTETE_FICHIER& h) 
 
 // The date of a record on the trigger's time base: pre-trigger records lie before 0, so that
 // relative dates and inter-frame times read across both zones.
-inline int64_t timeline_date(const AcqFile& file, const FrameRecord& rec) {
-  const int64_t date = static_cast<int64_t>(rec.date());
-  if (file.layout() == AcqLayout::Pretrigger && rec.at.zone == 0) {
-    return date - static_cast<int64_t>(file.header().ullDateTrig & vandrel::kMasqueDate);
+// date: a record's date (bit 63 cleared); pre_trigger: the record lies in the pre-trigger zone.
+inline int64_t timeline_date(const AcqFile& file, uint64_t date, bool pre_trigger) {
+  const int64_t d = static_cast<int64_t>(date);
+  if (file.layout() == AcqLayout::Pretrigger && pre_trigger) {
+    return d - static_cast<int64_t>(file.header().ullDateTrig & vandrel::kMasqueDate);
   }
-  return date;
+  return d;
+}
+
+inline int64_t timeline_date(const AcqFile& file, const FrameRecord& rec) {
+  return timeline_date(file, rec.date(), rec.at.zone == 0);
 }
 
 }  // namespace brv

@@ -82,6 +82,10 @@ class CCacheLignes {
   uint64_t seuleLigne_ = 0;
   std::vector<LIGNE_TRAME> seule_;
   uint64_t lues_ = 0;
+  // The last hint, so that the same one again costs nothing.
+  bool indiceValide_ = false;
+  uint64_t indiceDe_ = 0;
+  uint64_t indiceA_ = 0;
 };
 
 }  // namespace brv
