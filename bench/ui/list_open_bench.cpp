@@ -1,7 +1,6 @@
 // The program's frames list on a large capture, offscreen: time from the Open command to painted
 // rows with and without stored results, time to paint after a jump to a random row, and resident
 // memory after travelling the whole list. Usage: brv_ui_bench [frames] [folder]
-#include <QAbstractItemModel>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -52,7 +51,7 @@ double OuvreEtPeint(CMainFrame& f, const QString& chemin) {
   QElapsedTimer t;
   t.start();
   f.OuvreCapture(chemin);
-  while (f.Liste()->model()->rowCount() == 0) {
+  while (f.Liste()->NombreLignes() == 0) {
     QApplication::processEvents(QEventLoop::AllEvents, 5);
   }
   f.Liste()->viewport()->repaint();
@@ -101,7 +100,8 @@ int main(int argc, char** argv) {
   QElapsedTimer relecture;
   relecture.start();
   AttendFin(f);
-  std::printf("re-calculation of %d rows ended after %.1f s more\n", f.Liste()->model()->rowCount(),
+  std::printf("re-calculation of %llu rows ended after %.1f s more\n",
+              static_cast<unsigned long long>(f.Liste()->NombreLignes()),
               static_cast<double>(relecture.elapsed()) / 1000.0);
 
   // A copy that carries its results.

@@ -19,8 +19,10 @@ namespace {
 
 using test::avec_crc;
 
-QString Cellule(const QTableView& v, uint64_t ligne, ColonneListe c) {
-  return v.model()->index(static_cast<int>(ligne), c).data().toString();
+// A cell of a capture row; the model holds only the rows on screen, from the top row on.
+QString Cellule(const CListViewAcq& v, uint64_t ligne, ColonneListe c) {
+  if (ligne < v.LigneDuHaut()) return QStringLiteral("(above the screen)");
+  return v.model()->index(static_cast<int>(ligne - v.LigneDuHaut()), c).data().toString();
 }
 
 QImage Image(const QVariant& icone) {
@@ -126,7 +128,6 @@ TEST_F(FramesView, ScrollingOneRowReadsOneRowAndMovesTheAbsoluteDate) {
   (void)vue_.grab();  // every visible cell drawn
   EXPECT_EQ(vue_.LigneDuHaut(), 1u);
   EXPECT_EQ(vue_.Cache()->LignesLues(), avant + 1);
-  EXPECT_EQ(Cellule(vue_, 0, COL_DATE_ABS), "");
   EXPECT_NE(Cellule(vue_, 1, COL_DATE_ABS), "");
   EXPECT_EQ(Cellule(vue_, 2, COL_DATE_ABS), "");
   EXPECT_EQ(vue_.Cache()->LignesLues(), avant + 1);
@@ -134,8 +135,56 @@ TEST_F(FramesView, ScrollingOneRowReadsOneRowAndMovesTheAbsoluteDate) {
   // Far away: the new top row shows its date, the old one no longer.
   vue_.verticalScrollBar()->setValue(2000);
   QCoreApplication::processEvents();
-  EXPECT_EQ(Cellule(vue_, 1, COL_DATE_ABS), "");
   EXPECT_NE(Cellule(vue_, 2000, COL_DATE_ABS), "");
+  EXPECT_EQ(Cellule(vue_, 2001, COL_DATE_ABS), "");
+  // Back up one row: the date moves up with the top row.
+  vue_.verticalScrollBar()->setValue(1999);
+  QCoreApplication::processEvents();
+  EXPECT_NE(Cellule(vue_, 1999, COL_DATE_ABS), "");
+  EXPECT_EQ(Cellule(vue_, 2000, COL_DATE_ABS), "");
+}
+
+// The table holds the rows on screen only; keys and the selection work on the whole capture.
+TEST_F(FramesView, KeysAndSelectionSpanTheWholeCapture) {
+  echantillon(3000);
+  Affiche(vue_);
+  const int fenetre = vue_.model()->rowCount();
+  EXPECT_LT(fenetre, 100);
+  EXPECT_EQ(vue_.NombreLignes(), 3000u);
+  const auto touche = [&](int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+    QKeyEvent e(QEvent::KeyPress, k, m);
+    QCoreApplication::sendEvent(&vue_, &e);
+  };
+  const struct {
+    int touche;
+    Qt::KeyboardModifiers mod;
+    uint64_t premiere;  // first selected row after the key
+    bool enVue;         // the current row is on screen
+  } cas[] = {
+      {Qt::Key_End, Qt::NoModifier, 2999, true},
+      {Qt::Key_Up, Qt::NoModifier, 2998, true},
+      {Qt::Key_PageUp, Qt::ShiftModifier, 2998 - static_cast<uint64_t>(fenetre - 1), true},
+      {Qt::Key_Home, Qt::ShiftModifier, 0, true},
+      {Qt::Key_Down, Qt::NoModifier, 1, true},
+  };
+  for (const auto& c : cas) {
+    SCOPED_TRACE(c.touche);
+    touche(c.touche, c.mod);
+    ASSERT_TRUE(vue_.PremiereLigneSelectionnee().has_value());
+    EXPECT_EQ(*vue_.PremiereLigneSelectionnee(), c.premiere);
+    EXPECT_LE(vue_.model()->rowCount(), fenetre);
+    EXPECT_TRUE(vue_.selectionModel()->currentIndex().isValid());
+  }
+  // A selection that scrolled off the screen is kept; Enter still opens it.
+  vue_.SelectionneLigne(2500);
+  vue_.verticalScrollBar()->setValue(10);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(vue_.selectionModel()->selection().isEmpty());
+  EXPECT_EQ(vue_.PremiereLigneSelectionnee(), std::optional<uint64_t>(2500));
+  quint64 detail = 0;
+  QObject::connect(&vue_, &CListViewAcq::DetailDemande, [&](quint64 l) { detail = l; });
+  touche(Qt::Key_Return);
+  EXPECT_EQ(detail, 2500u);
 }
 
 TEST_F(FramesView, AbsoluteDateOfTheTopRowAcrossTheTrigger) {

@@ -38,7 +38,9 @@ void CModeleTrames::Attache(const CBrenvaleDoc* doc, const AcqFile* fichier, uin
   doc_ = doc;
   fichier_ = fichier;
   nbLignes_ = cible_ = doc ? std::min(nbLignes, kMaxLignes) : 0;
+  debut_ = 0;
   endResetModel();
+  emit NombreChange();
 }
 
 void CModeleTrames::Detache() { Attache(nullptr, nullptr, 0); }
@@ -52,28 +54,66 @@ void CModeleTrames::DefinitNombreLignes(uint64_t n) {
   lot_.start();
 }
 
-void CModeleTrames::AppliqueNombre() {
-  const uint64_t n = cible_;
-  if (n > nbLignes_) {
-    beginInsertRows(QModelIndex(), static_cast<int>(nbLignes_), static_cast<int>(n - 1));
-    nbLignes_ = n;
+int CModeleTrames::NbFenetre() const {
+  if (nbLignes_ <= debut_) return 0;
+  return static_cast<int>(std::min<uint64_t>(static_cast<uint64_t>(fenetre_), nbLignes_ - debut_));
+}
+
+void CModeleTrames::AjusteFin(int avant, int apres) {
+  if (apres > avant) {
+    beginInsertRows(QModelIndex(), avant, apres - 1);
     endInsertRows();
-  } else if (n < nbLignes_) {
-    beginRemoveRows(QModelIndex(), static_cast<int>(n), static_cast<int>(nbLignes_ - 1));
-    nbLignes_ = n;
+  } else if (apres < avant) {
+    beginRemoveRows(QModelIndex(), apres, avant - 1);
     endRemoveRows();
   }
 }
 
+void CModeleTrames::AppliqueNombre() {
+  const int avant = NbFenetre();
+  nbLignes_ = cible_;
+  debut_ = std::min(debut_, nbLignes_);
+  AjusteFin(avant, NbFenetre());
+  emit NombreChange();
+}
+
+void CModeleTrames::DefinitFenetre(uint64_t debut, int taille) {
+  taille = std::max(taille, 1);
+  debut = std::min(debut, nbLignes_);
+  if (debut == debut_ && taille == fenetre_) return;
+  const int avant = NbFenetre();
+  // The count is changed at the window's end first, then every remaining row shows new data.
+  const int apres = nbLignes_ > debut ? static_cast<int>(std::min<uint64_t>(static_cast<uint64_t>(taille), nbLignes_ - debut)) : 0;
+  if (apres < avant) {
+    beginRemoveRows(QModelIndex(), apres, avant - 1);
+    debut_ = debut;
+    fenetre_ = taille;
+    endRemoveRows();
+  } else if (apres > avant) {
+    beginInsertRows(QModelIndex(), avant, apres - 1);
+    debut_ = debut;
+    fenetre_ = taille;
+    endInsertRows();
+  } else {
+    debut_ = debut;
+    fenetre_ = taille;
+  }
+  if (apres > 0) emit dataChanged(index(0, 0), index(apres - 1, static_cast<int>(NB_COLONNES_LISTE) - 1));
+}
+
+int CModeleTrames::RangeeFenetre(uint64_t ligne) const {
+  if (ligne < debut_ || ligne - debut_ >= static_cast<uint64_t>(NbFenetre())) return -1;
+  return static_cast<int>(ligne - debut_);
+}
+
 void CModeleTrames::DateChangee(uint64_t ligne) {
-  if (ligne >= nbLignes_) return;
-  const QModelIndex i = index(static_cast<int>(ligne), COL_DATE_ABS);
+  const int r = RangeeFenetre(ligne);
+  if (r < 0) return;
+  const QModelIndex i = index(r, COL_DATE_ABS);
   emit dataChanged(i, i, {Qt::DisplayRole});
 }
 
-int CModeleTrames::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(nbLignes_);
-}
+int CModeleTrames::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : NbFenetre(); }
 
 int CModeleTrames::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(NB_COLONNES_LISTE);
@@ -117,11 +157,11 @@ QString CModeleTrames::Texte(LIGNE_TRAME& l, uint64_t ligne, int colonne) const 
 }
 
 QVariant CModeleTrames::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || doc_ == nullptr || static_cast<uint64_t>(index.row()) >= nbLignes_) return {};
+  if (!index.isValid() || doc_ == nullptr || index.row() >= NbFenetre()) return {};
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
   const bool image = role == Qt::DecorationRole && index.column() == COL_MARQUE;
   if (role != Qt::DisplayRole && !image) return {};
-  const auto ligne = static_cast<uint64_t>(index.row());
+  const uint64_t ligne = LigneCapture(index.row());
   LIGNE_TRAME* l = cache_.Ligne(ligne);
   if (l == nullptr) return {};
   if (image) return IconeMarque(l->ulMarque);

@@ -1,6 +1,8 @@
 #pragma once
-// The frames list as a Qt table: ten columns, as many rows as the capture has displayable frames.
-// Cells come only from the row cache, which the view fills for the rows on screen; rows are added
+// The frames list as a Qt table: ten columns, and as rows a window of the capture's displayable
+// frames, the ones on screen. A Qt view keeps a record per row, which tens of millions of rows
+// would make slow to open and heavy; the view moves the window as it scrolls instead. Cells come
+// only from the row cache, which the view fills for the rows on screen; the count of rows grows
 // in batches, at most ten times a second, so that a live capture does not flood the view.
 
 #include <QAbstractTableModel>
@@ -36,6 +38,19 @@ class CModeleTrames : public QAbstractTableModel {
   // The absolute date of a row changed whether it shows: redraw that cell.
   void DateChangee(uint64_t ligne);
 
+  // The window: the capture rows [debut, debut + taille) as model rows 0, 1...
+  void DefinitFenetre(uint64_t debut, int taille);
+  uint64_t DebutFenetre() const { return debut_; }
+  uint64_t LigneCapture(int rangee) const { return debut_ + static_cast<uint64_t>(rangee); }
+  // The model row of a capture row, or -1 outside the window.
+  int RangeeFenetre(uint64_t ligne) const;
+
+ signals:
+  // The capture's row count changed (the view's scroll range follows it).
+  void NombreChange();
+
+ public:
+
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -43,6 +58,9 @@ class CModeleTrames : public QAbstractTableModel {
 
  private:
   void AppliqueNombre();
+  int NbFenetre() const;
+  // Rows added or removed at the end of the window as its row count goes from avant to apres.
+  void AjusteFin(int avant, int apres);
   QString Texte(LIGNE_TRAME& l, uint64_t ligne, int colonne) const;
   const std::string& DateAbsolue(LIGNE_TRAME& l, uint64_t ligne) const;
 
@@ -52,6 +70,8 @@ class CModeleTrames : public QAbstractTableModel {
   const AcqFile* fichier_ = nullptr;
   uint64_t nbLignes_ = 0;  // shown
   uint64_t cible_ = 0;     // asked, waiting for its batch
+  uint64_t debut_ = 0;
+  int fenetre_ = 64;
   QTimer lot_;
 };
 

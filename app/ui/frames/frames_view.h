@@ -1,6 +1,8 @@
 #pragma once
 // The main view of a capture: one row per displayed frame, read on demand through a row cache
-// that holds the rows on screen with a margin. Only the top row shows its absolute date.
+// that holds the rows on screen with a margin. Only the top row shows its absolute date. The Qt
+// table holds just the rows on screen (a window the scroll bar moves over the capture), so that
+// a capture of any size opens at once; the selection is kept in capture rows.
 
 #include <QTableView>
 
@@ -33,6 +35,8 @@ class CListViewAcq : public QTableView {
   void Detache();                                  // empty list
   void DefinitNombreLignes(uint64_t n);            // more rows exist (batched, <= 10 updates/s)
   void MetAJourColonnesVoies(bool voie1, bool voie2);
+  // Rows the list holds (the model holds the window on screen).
+  uint64_t NombreLignes() const;
   std::optional<uint64_t> PremiereLigneSelectionnee() const;
   uint64_t LigneDuHaut() const;
   void SelectionneLigne(uint64_t ligne);           // clear, select, focus, scroll into view
@@ -48,7 +52,12 @@ class CListViewAcq : public QTableView {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void updateGeometries() override;
+  void scrollContentsBy(int dx, int dy) override;
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
  private:
   // Rows on screen, with half a page either side, into the cache; the absolute date to the top row.
@@ -56,6 +65,20 @@ class CListViewAcq : public QTableView {
   void AppliqueColonnes();
   void AjusteLargeursDefaut();
   void AppliqueHauteurLignes();
+
+  // Rows fully on screen, and the window (one more, partly shown).
+  int LignesPleines() const;
+  void MetAJourFenetre();
+  void DeplaceFenetre(uint64_t debut);
+  // The scroll bar's range and value from the capture's rows and the window.
+  void MetAJourBarre();
+  // Makes the row visible, at the top or the bottom of the page as it comes from above or below.
+  void AmeneEnVue(uint64_t ligne);
+  // Selects [de, a] (capture rows) with `courante` as the current row.
+  void Selectionne(uint64_t ancre, uint64_t courante);
+  // The capture selection onto the rows of the window.
+  void ProjetteSelection();
+  void SelectionQtChangee();
 
   // Before any capture, and after a detach: no rows.
   class CSourceVide : public ISourceLignes {
@@ -75,6 +98,12 @@ class CListViewAcq : public QTableView {
   CColonnesListe colonnes_;
   CModeleTrames* modele_;
   bool ajusteColonnes_ = false;  // our own section changes are not the user's resizes
+  bool ignoreDefilement_ = false;  // scroll bar changes made by Qt's own layout
+  bool projette_ = false;          // selection changes made by ProjetteSelection
+  // The selection in capture rows: [selDe_, selA_], made from ancre_ to courante_.
+  bool selection_ = false;
+  uint64_t ancre_ = 0;
+  uint64_t courante_ = 0;
 };
 
 }  // namespace brv::ui

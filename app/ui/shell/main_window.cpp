@@ -186,7 +186,7 @@ void CMainFrame::MetAJourCommandes() {
   e.horsLigne = application_.horsLigne;
   e.captureOuverte = captureOuverte_;
   e.tacheEnCours = tache_ != nullptr && tache_->EnCours();
-  e.lignes = liste_->model() != nullptr && liste_->model()->rowCount() > 0;
+  e.lignes = liste_->NombreLignes() > 0;
   e.selection = liste_->PremiereLigneSelectionnee().has_value();
   for (const DefCommande& d : TableCommandes()) {
     const EtatCommande ec = EtatDe(d.commande, e);

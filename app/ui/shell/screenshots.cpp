@@ -40,8 +40,7 @@ class Photographe : public QObject {
 
  private:
   void AttendLignes(int essais) {
-    const bool pret = !fenetre_.Tache()->EnCours() && fenetre_.Liste()->model() != nullptr &&
-                      fenetre_.Liste()->model()->rowCount() > 0;
+    const bool pret = !fenetre_.Tache()->EnCours() && fenetre_.Liste()->NombreLignes() > 0;
     if (!pret && essais < 200) {
       QTimer::singleShot(100, this, [this, essais] { AttendLignes(essais + 1); });
       return;
