@@ -28,7 +28,7 @@ GUI := $(BUILD_DIR)/app/ui/brenvale
 SAMPLE := $(CURDIR)/$(BUILD_DIR)/sample.dat
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
-	  $(CLI) synth -o $(SAMPLE) --frames 200000 --seed 7 >/dev/null && \
+	  $(CLI) synth -o $(SAMPLE) --frames 200000 --seed 7 --saved >/dev/null && \
 	  $(GUI) --simulate=demo $(SAMPLE); \
 	else \
 	  $(CLI) capture --simulate=demo --duration 5s -o $(CURDIR)/$(BUILD_DIR)/run.dat --policy overwrite && \

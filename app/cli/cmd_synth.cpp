@@ -17,6 +17,7 @@ struct SynthArgs {
   std::string output;
   SampleCaptureOptions options;
   bool json = false;
+  bool saved = false;
 };
 }  // namespace
 
@@ -36,12 +37,15 @@ Runner add_synth_command(CLI::App& app) {
   whole_number(cmd->add_option("--zone-size", args->options.zone_size,
                                "Circular zone size, or pre-trigger maximum, in bytes (default: wraps about twice)"),
                0, kZoneSizeMax);
+  cmd->add_flag("--saved", args->saved,
+                "Save it as the program does after reading it: configuration and results behind the data");
   cmd->add_flag("--json", args->json, "Write a JSON summary");
 
   return [args]() -> int {
     SampleCaptureSummary summary;
     std::string error;
     if (!write_sample_capture(args->output, args->options, summary, error)) return fail("Sample capture not written.", error);
+    if (args->saved && !save_sample_with_results(args->output, error)) return fail("Sample capture not written.", error);
     std::string out;
     if (args->json) {
       out = "{\"file\": ";

@@ -1,7 +1,6 @@
 // Whether an opened capture shows its rows from its saved results or is read again first.
 #include <gtest/gtest.h>
 
-#include "brv_core/analysis/monitor.h"
 #include "brv_core/document/stored_results.h"
 #include "brv_core/synth/sample_capture.h"
 #include "support/quiet_reporter.h"
@@ -27,13 +26,9 @@ TEST(StoredResults, ReadAgainUntilSavedWithItsResults) {
     AcqFile f;
     ASSERT_EQ(f.open(chemin), AcqOpenStatus::Ok);
     EXPECT_TRUE(ResultatsARelire(doc, f));
-    doc.ResetResults(false);
-    IObservateurTache obs;
-    CFileRequetes req;
-    ResultatTache res;
-    FncTacheAcq(doc, obs, req, res);
-    ASSERT_TRUE(doc.SaveAcquisitionTail());
   }
+  // Read and saved as the program does.
+  ASSERT_TRUE(save_sample_with_results(chemin, erreur)) << erreur;
   CBrenvaleDoc doc(rapport, dir.file(""));
   ASSERT_TRUE(doc.OuvrirAcquisition(chemin));
   AcqFile f;

@@ -32,4 +32,8 @@ struct SampleCaptureSummary {
 bool write_sample_capture(const std::string& path, const SampleCaptureOptions& options,
                           SampleCaptureSummary& summary, std::string& error);
 
+// Reads the capture as the program does and saves it with its configuration and results behind
+// the data, as the program's Save leaves a file: it then opens with its rows at once.
+bool save_sample_with_results(const std::string& path, std::string& error);
+
 }  // namespace brv
