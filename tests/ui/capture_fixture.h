@@ -25,11 +25,11 @@ inline std::vector<uint8_t> avec_crc(std::vector<uint8_t> f, uint16_t faux = 0) 
   return f;
 }
 
-// Runs the event loop until ok() holds or a second has gone.
-inline bool attend(const std::function<bool()>& ok) {
+// Runs the event loop until ok() holds or the time (ms) has gone.
+inline bool attend(const std::function<bool()>& ok, int ms = 1000) {
   QElapsedTimer t;
   t.start();
-  while (!ok() && t.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  while (!ok() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   return ok();
 }
 

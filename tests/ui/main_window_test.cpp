@@ -1,0 +1,120 @@
+// Opening, reading again, saving and closing captures from the main window, as a user does.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+
+#include "brv_core/synth/sample_capture.h"
+#include "capture_fixture.h"
+#include "dialogs/wait_dialog.h"
+#include "frames/frames_view.h"
+#include "shell/main_window.h"
+#include "shell/message_pane.h"
+#include "shell/monitor_task.h"
+#include "shell/qt_reporter.h"
+#include "support/temp_dir.h"
+
+namespace brv::ui {
+namespace {
+
+// Boxes are recorded instead of shown; questions are answered Yes.
+class RapportEnregistre : public CRapportQt {
+ public:
+  void BoiteMessage(std::string_view texte, brv::IconeMessage icone) override { boites.push_back({std::string(texte), icone}); }
+  bool QuestionOuiNon(std::string_view texte) override {
+    questions.emplace_back(texte);
+    return true;
+  }
+  std::vector<std::pair<std::string, brv::IconeMessage>> boites;
+  std::vector<std::string> questions;
+};
+
+class MainWindowFiles : public ::testing::Test {
+ protected:
+  MainWindowFiles() : fenetre_(rapport_, HorsLigne()) { fenetre_.show(); }
+
+  static EtatApplication HorsLigne() {
+    EtatApplication e;
+    e.horsLigne = true;
+    return e;
+  }
+  std::string Echantillon(const char* nom, uint64_t trames) {
+    SampleCaptureOptions o;
+    o.frames = trames;
+    SampleCaptureSummary s;
+    std::string e;
+    const std::string p = dir_.file(nom);
+    EXPECT_TRUE(write_sample_capture(p, o, s, e)) << e;
+    return p;
+  }
+  bool Lignes(const QString& texte) const {
+    for (int i = 0; i < fenetre_.Messages()->count(); ++i) {
+      if (fenetre_.Messages()->item(i)->text() == texte) return true;
+    }
+    return false;
+  }
+
+  test::TempDir dir_;
+  RapportEnregistre rapport_;
+  CMainFrame fenetre_;
+};
+
+TEST_F(MainWindowFiles, ACaptureWithoutResultsIsReadAgainThenSavedAndReopenedAtOnce) {
+  const std::string chemin = Echantillon("c.dat", 5000);
+  ASSERT_TRUE(fenetre_.OuvreCapture(QString::fromStdString(chemin)));
+  // No configuration behind the data: the warning, then the reading with its progress.
+  ASSERT_EQ(rapport_.boites.size(), 1u);
+  EXPECT_EQ(rapport_.boites[0].second, brv::IconeMessage::Avertissement);
+  EXPECT_TRUE(fenetre_.Tache()->EnCours());
+  ASSERT_NE(fenetre_.Attente(), nullptr);
+  EXPECT_EQ(fenetre_.Attente()->TexteEtat(), QStringLiteral("Formatting data..."));
+  EXPECT_FALSE(fenetre_.Action(Commande::EnregistrerAcquisition)->isEnabled());
+  ASSERT_TRUE(test::attend([&] { return !fenetre_.Tache()->EnCours(); }, 10000));
+  EXPECT_EQ(fenetre_.Liste()->NombreLignes(), 5000u);
+  EXPECT_TRUE(test::attend([&] { return fenetre_.Attente() == nullptr; }));
+  EXPECT_EQ(fenetre_.windowTitle(), QStringLiteral("c.dat - Brenvale"));
+  EXPECT_TRUE(Lignes(QStringLiteral("Acquisition mode: free run")));
+  ASSERT_TRUE(fenetre_.Action(Commande::EnregistrerAcquisition)->isEnabled());
+  ASSERT_TRUE(fenetre_.Action(Commande::Goto)->isEnabled());
+  fenetre_.Action(Commande::EnregistrerAcquisition)->trigger();
+
+  // Reopened: the loaded configuration is confirmed first, then the rows come from the file's results.
+  rapport_.boites.clear();
+  ASSERT_TRUE(fenetre_.OuvreCapture(QString::fromStdString(chemin)));
+  EXPECT_EQ(rapport_.questions.size(), 1u);
+  EXPECT_TRUE(rapport_.boites.empty());
+  EXPECT_FALSE(fenetre_.Tache()->EnCours());
+  EXPECT_EQ(fenetre_.Liste()->NombreLignes(), 5000u);
+  ASSERT_FALSE(fenetre_.MenuRecents()->actions().isEmpty());
+  EXPECT_TRUE(fenetre_.MenuRecents()->actions().first()->text().endsWith(QStringLiteral("c.dat")));
+}
+
+TEST_F(MainWindowFiles, ARefusedFileLeavesTheOpenCaptureShown) {
+  const std::string chemin = Echantillon("c.dat", 300);
+  ASSERT_TRUE(fenetre_.OuvreCapture(QString::fromStdString(chemin)));
+  ASSERT_TRUE(test::attend([&] { return !fenetre_.Tache()->EnCours(); }, 10000));
+  rapport_.boites.clear();
+  const std::string faux = dir_.file("faux.dat");
+  test::write_bytes(faux, std::vector<uint8_t>(88, 0));
+  EXPECT_FALSE(fenetre_.OuvreCapture(QString::fromStdString(faux)));
+  ASSERT_EQ(rapport_.boites.size(), 1u);
+  EXPECT_EQ(rapport_.boites[0].first, "Acquisition file invalid.");
+  EXPECT_EQ(rapport_.boites[0].second, brv::IconeMessage::Erreur);
+  EXPECT_EQ(fenetre_.Liste()->NombreLignes(), 300u);
+  EXPECT_EQ(fenetre_.windowTitle(), QStringLiteral("c.dat - Brenvale"));
+}
+
+TEST_F(MainWindowFiles, ClosingDuringTheReadingStopsItFirst) {
+  const std::string chemin = Echantillon("gros.dat", 1500000);
+  ASSERT_TRUE(fenetre_.OuvreCapture(QString::fromStdString(chemin)));
+  ASSERT_TRUE(fenetre_.Tache()->EnCours());
+  EXPECT_FALSE(fenetre_.close());  // refused until the task has ended
+  ASSERT_TRUE(test::attend([&] { return !fenetre_.isVisible(); }, 10000));
+  EXPECT_FALSE(fenetre_.Tache()->EnCours());
+  // Stopped early, unless the machine read the whole capture first.
+  EXPECT_TRUE(Lignes(QStringLiteral("Re-calculation terminated by user.")) ||
+              fenetre_.Liste()->NombreLignes() == 1500000u);
+}
+
+}  // namespace
+}  // namespace brv::ui
