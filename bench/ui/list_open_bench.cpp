@@ -60,7 +60,10 @@ double OuvreEtPeint(CMainFrame& f, const QString& chemin) {
 
 void AttendFin(CMainFrame& f) {
   while (f.Tache()->EnCours()) QApplication::processEvents(QEventLoop::AllEvents, 20);
-  QApplication::processEvents();
+  // The last batch of rows reaches the list within a tenth of a second.
+  while (f.Liste()->NombreLignes() < f.Document().Resultats.ulNbTramesAffichables) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
 }
 
 }  // namespace
