@@ -64,18 +64,23 @@ class Photographe : public QObject {
     });
   }
 
-  void Detail() {
-    // The detail dialog is modal: its picture is taken from inside its event loop.
-    QTimer::singleShot(kAttenteMs + 200, this, [this] {
+  // A modal dialog's picture is taken from inside its event loop, then the dialog is closed and
+  // `suite` goes on once the loop has returned.
+  void PhotoModale(const QString& nom, void (Photographe::*suite)()) {
+    QTimer::singleShot(kAttenteMs + 200, this, [this, nom, suite] {
       QWidget* dlg = QApplication::activeModalWidget();
       if (dlg == nullptr) {
-        Echec(QStringLiteral("frame detail dialog did not appear"));
+        Echec(nom + QStringLiteral(": window did not appear"));
       } else {
-        Photo(dlg, QStringLiteral("frame-detail-dialog"));
+        Photo(dlg, nom);
         dlg->close();
       }
-      QTimer::singleShot(0, this, [this] { Carte(); });
+      QTimer::singleShot(0, this, [this, suite] { (this->*suite)(); });
     });
+  }
+
+  void Detail() {
+    PhotoModale(QStringLiteral("frame-detail-dialog"), &Photographe::Carte);
     CDetailTrameDlg::Ouvre(fenetre_.Document(), fenetre_.Fichier(), 3, nullptr, &fenetre_);
   }
 
@@ -86,16 +91,7 @@ class Photographe : public QObject {
       cartes_.push_back(simcard::register_simulated_card(*scenario));
       cartes_.push_back(simcard::register_simulated_card(*scenario));
     }
-    QTimer::singleShot(kAttenteMs + 200, this, [this] {
-      QWidget* dlg = QApplication::activeModalWidget();
-      if (dlg == nullptr) {
-        Echec(QStringLiteral("card selection dialog did not appear"));
-      } else {
-        Photo(dlg, QStringLiteral("card-dialog"));
-        dlg->close();
-      }
-      QTimer::singleShot(0, this, [this] { Fin(); });
-    });
+    PhotoModale(QStringLiteral("card-dialog"), &Photographe::Fin);
     std::optional<uint16_t> index;
     SelectionneCarte(rapportMuet_, index, &fenetre_);
   }
