@@ -2,10 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QDropEvent>
 #include <QMenu>
-#include <QMimeData>
-#include <QUrl>
 
 #include "brv_core/synth/sample_capture.h"
 #include "capture_fixture.h"
@@ -105,16 +102,6 @@ TEST_F(MainWindowFiles, ARefusedFileLeavesTheOpenCaptureShown) {
   EXPECT_EQ(rapport_.boites[0].second, brv::IconeMessage::Erreur);
   EXPECT_EQ(fenetre_.Liste()->NombreLignes(), 300u);
   EXPECT_EQ(fenetre_.windowTitle(), QStringLiteral("c.dat - Brenvale"));
-}
-
-TEST_F(MainWindowFiles, ADroppedCaptureOpensAsWithOpen) {
-  const std::string chemin = Echantillon("lache.dat", 200);
-  QMimeData donnees;
-  donnees.setUrls({QUrl::fromLocalFile(QString::fromStdString(chemin))});
-  QDropEvent e(QPointF(50, 50), Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(&fenetre_, &e);
-  ASSERT_TRUE(test::attend([&] { return fenetre_.Liste()->NombreLignes() == 200u; }, 10000));
-  EXPECT_EQ(fenetre_.windowTitle(), QStringLiteral("lache.dat - Brenvale"));
 }
 
 TEST_F(MainWindowFiles, ClosingDuringTheReadingStopsItFirst) {
