@@ -154,9 +154,12 @@ void CMainFrame::ConstruitBarreOutils() {
   barre->setMovable(false);
   // Open and Save drop down the same items as their menus.
   const auto deroulant = [&](Commande defaut, const char* sousMenu) {
+    // The whole button drops its menu down: Save stays usable for the configuration while no
+    // capture is open.
     auto* bouton = new QToolButton(barre);
-    bouton->setDefaultAction(Action(defaut));
-    bouton->setPopupMode(QToolButton::MenuButtonPopup);
+    bouton->setIcon(Action(defaut)->icon());
+    bouton->setToolTip(QString::fromLatin1(sousMenu));
+    bouton->setPopupMode(QToolButton::InstantPopup);
     auto* menu = new QMenu(bouton);
     for (const DefCommande& d : TableCommandes()) {
       if (d.sousMenu != nullptr && std::string_view(d.sousMenu) == sousMenu) menu->addAction(Action(d.commande));
