@@ -42,6 +42,7 @@ void CLecteurLignes::Remplit(const FrameRecord& rec, const PreviousRecord& prec,
   l.iLigne = static_cast<int32_t>(ligne);
   l.ullPosFichier = rec.offset;
   l.bDateZero = rec.at.pos == 0 && (rec.at.zone == 1 || fichier_.layout() != AcqLayout::Pretrigger);
+  l.bAvantDeclenchement = fichier_.layout() == AcqLayout::Pretrigger && rec.at.zone == 0;
   l.ullDate = rec.date();
   l.bVoie2 = rec.status & vandrel::STATUT_VOIE2;
   l.bErrTx1 = rec.status & vandrel::STATUT_ERR_TX_VOIE1;

@@ -119,12 +119,11 @@ int CModeleTrames::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(NB_COLONNES_LISTE);
 }
 
-const std::string& CModeleTrames::DateAbsolue(LIGNE_TRAME& l, uint64_t ligne) const {
-  // Formatted on first display only: a calendar conversion per row would cost every read.
+const std::string& CModeleTrames::DateAbsolue(LIGNE_TRAME& l) const {
+  // Formatted on first display only: a calendar conversion per row would cost every read. The
+  // row says which zone it comes from: the document's pre-trigger count may be growing meanwhile.
   if (l.dateAbs.empty()) {
-    const uint32_t derniere = doc_->Resultats.ulDerniereLignePreTrig;
-    const bool avant = derniere != kAucuneLignePreTrig && ligne <= derniere;
-    const int64_t date = timeline_date(*fichier_, l.ullDate, avant);
+    const int64_t date = timeline_date(*fichier_, l.ullDate, l.bAvantDeclenchement);
     doc_->Decodeur.FormateDateAbs(static_cast<uint64_t>(date < 0 ? -date : date), date < 0, l.dateAbs);
     if (l.dateAbs.size() > kLgDateAbs) l.dateAbs.resize(kLgDateAbs);
   }
@@ -134,7 +133,7 @@ const std::string& CModeleTrames::DateAbsolue(LIGNE_TRAME& l, uint64_t ligne) co
 QString CModeleTrames::Texte(LIGNE_TRAME& l, uint64_t ligne, int colonne) const {
   switch (colonne) {
     case COL_DATE_ABS:
-      return date_.Affiche(ligne) ? QString::fromStdString(DateAbsolue(l, ligne)) : QString();
+      return date_.Affiche(ligne) ? QString::fromStdString(DateAbsolue(l)) : QString();
     case COL_DATE_REL:
       return QString::fromStdString(l.dateRel);
     case COL_INTER_TRAME:

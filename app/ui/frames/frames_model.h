@@ -62,7 +62,7 @@ class CModeleTrames : public QAbstractTableModel {
   // Rows added or removed at the end of the window as its row count goes from avant to apres.
   void AjusteFin(int avant, int apres);
   QString Texte(LIGNE_TRAME& l, uint64_t ligne, int colonne) const;
-  const std::string& DateAbsolue(LIGNE_TRAME& l, uint64_t ligne) const;
+  const std::string& DateAbsolue(LIGNE_TRAME& l) const;
 
   CCacheLignes& cache_;
   const CDateMobile& date_;

@@ -27,6 +27,7 @@ struct LIGNE_TRAME {
   int32_t iLigne = 0;
   uint64_t ullPosFichier = 0;
   uint32_t bDateZero = 0;
+  bool bAvantDeclenchement = false;  // recorded in the pre-trigger zone
   uint64_t ullDate = 0;  // bit 63 cleared
   uint32_t ulMarque = MARQUE_AUCUNE;
   std::string dateAbs;  // left empty: the list fills it on display
