@@ -46,19 +46,6 @@ TEST(CommandLine, OptionsAndCapture) {
   }
 }
 
-TEST(CommandLine, KernelReleaseGivesTheSystemVersion) {
-  const struct {
-    const char* release;
-    int majeur, mineur;
-  } cas[] = {{"6.1.0-18-amd64", 6, 1}, {"5.15.90.1-microsoft", 5, 15}, {"7", 7, 0}, {"x", 0, 0}, {"300.2", 0, 2}};
-  for (const auto& c : cas) {
-    uint8_t maj = 9, min = 9;
-    VersionSysteme(c.release, maj, min);
-    EXPECT_EQ(maj, c.majeur) << c.release;
-    EXPECT_EQ(min, c.mineur) << c.release;
-  }
-}
-
 // Settings written under a private folder for the length of one test.
 class ReglagesPrives {
  public:

@@ -17,15 +17,20 @@ namespace brv {
 
 using platform::trace;
 
+void VersionSystemeDe(const char* release, uint8_t& majeur, uint8_t& mineur) {
+  majeur = mineur = 0;
+  unsigned a = 0, b = 0;
+  const int n = std::sscanf(release, "%u.%u", &a, &b);
+  // A number that does not fit the engine's byte is not one the engine can use.
+  if (n >= 1 && a <= 255) majeur = static_cast<uint8_t>(a);
+  if (n >= 2 && b <= 255) mineur = static_cast<uint8_t>(b);
+}
+
 void VersionSysteme(uint8_t& majeur, uint8_t& mineur) {
   majeur = mineur = 0;
   utsname u{};
   if (::uname(&u) != 0) return;
-  unsigned a = 0, b = 0;
-  if (std::sscanf(u.release, "%u.%u", &a, &b) >= 1) {
-    majeur = static_cast<uint8_t>(a);
-    mineur = static_cast<uint8_t>(b);
-  }
+  VersionSystemeDe(u.release, majeur, mineur);
 }
 
 CControleurAcquisition::CControleurAcquisition(CBrenvaleDoc& doc, IRapportDocument& rapport, IObservateurTache& obs)

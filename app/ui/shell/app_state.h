@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 
 namespace brv::ui {
 
@@ -15,8 +14,5 @@ struct EtatApplication {
   uint8_t osMajeur = 0;
   uint8_t osMineur = 0;
 };
-
-// Major and minor numbers of a kernel release such as "6.1.0-18-amd64"; 0 where unreadable.
-void VersionSysteme(const std::string& release, uint8_t& majeur, uint8_t& mineur);
 
 }  // namespace brv::ui

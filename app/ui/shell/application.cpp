@@ -1,13 +1,12 @@
 #include "shell/application.h"
 
-#include <sys/utsname.h>
-
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
 
 #include <cstdio>
 
+#include "brv_core/acquisition/acquisition_controller.h"
 #include "brv_platform/trace.h"
 #include "ftd2xx/virtual_device.h"
 #include "dialogs/card_dialog.h"
@@ -57,8 +56,7 @@ Demarrage Demarre(const LigneCommande& ligne, CRapportQt& rapport) {
 
   QApplication::setOrganizationName(QStringLiteral("Quorvane"));
   QApplication::setApplicationName(QStringLiteral("Brenvale"));
-  struct utsname u {};
-  if (::uname(&u) == 0) VersionSysteme(u.release, etat.osMajeur, etat.osMineur);
+  brv::VersionSysteme(etat.osMajeur, etat.osMineur);
 
   d.fenetre = std::make_unique<CMainFrame>(rapport, etat);
   d.fenetre->AfficheAvecPlacement();

@@ -91,5 +91,7 @@ class CControleurAcquisition : private ISuiviAcquisition {
 
 // The operating system's major and minor version numbers.
 void VersionSysteme(uint8_t& majeur, uint8_t& mineur);
+// The same from a kernel release such as "6.1.0-18-amd64"; 0 where unreadable.
+void VersionSystemeDe(const char* release, uint8_t& majeur, uint8_t& mineur);
 
 }  // namespace brv
