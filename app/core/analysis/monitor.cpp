@@ -154,6 +154,8 @@ class TacheLecture {
   void InvalideFin();
   void FinMoteur(uint32_t etat);
   void EcritPartieA();
+  // The views' refresh, with their figures when the observer wants them.
+  void Rafraichit(bool fin);
   CMoniteur& Moniteur() {
     if (!moniteur_) moniteur_ = std::make_unique<CMoniteur>(doc_, fichier_, obs_);
     return *moniteur_;
@@ -404,7 +406,7 @@ bool TacheLecture::LitEnregistrements(bool anneau) {
       }
       if (maintenant - dernierRafraichissement_ >= std::chrono::seconds(1)) {
         dernierRafraichissement_ = maintenant;
-        obs_.Rafraichit();
+        Rafraichit(false);
       }
     }
   }
@@ -457,7 +459,7 @@ void TacheLecture::Execute(ResultatTache& resultat) {
         dernierRafraichissement_ = Horloge::now();
         obs_.Progression(lus_, total_);
         obs_.NbLignes(doc_.Resultats.ulNbTramesAffichables);
-        obs_.Rafraichit();
+        Rafraichit(false);
       }
       if (!final_) {
         for (uint32_t attente = 0; attente < suivi_.attenteMs && requetes_.Vide(); attente += 10) {
@@ -480,7 +482,15 @@ void TacheLecture::Execute(ResultatTache& resultat) {
   resultat.bourrage = moniteur.Bourrage();
   resultat.points = moniteur.Statistiques().Points();
   if (live_) EcritPartieA();
+  Rafraichit(true);
+  obs_.Fin();
+}
+
+void TacheLecture::Rafraichit(bool fin) {
   obs_.Rafraichit();
+  if (!obs_.VeutInstantanes()) return;
+  CMoniteur& moniteur = Moniteur();
+  obs_.Instantane(InstantaneEnCours(doc_, moniteur.Bourrage(), moniteur.Statistiques(), moniteur.DerniereDateNs(), fin));
 }
 
 }  // namespace

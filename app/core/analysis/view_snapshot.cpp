@@ -5,7 +5,9 @@
 
 namespace brv {
 
-InstantaneVues InstantaneDocument(const CBrenvaleDoc& doc, const ResultatTache& resultat) {
+namespace {
+
+InstantaneVues Commun(const CBrenvaleDoc& doc, const BourrageEnVigueur& bourrage, int64_t referenceNs) {
   InstantaneVues v;
   const AcqResults& r = doc.Resultats;
   v.ullNbTramesAcquises = r.ullNbTramesAcquises;
@@ -14,15 +16,32 @@ InstantaneVues InstantaneDocument(const CBrenvaleDoc& doc, const ResultatTache& 
   v.stats = r.stats;
   v.comptesParType = r.comptesParType;
   v.compteursErreur = r.compteursErreur;
-  v.voie1 = doc.Voie1;
-  v.voie2 = doc.Voie2;
-  v.bourrage = resultat.bourrage;
-  v.points = resultat.points;
+  // From the header: a live run rewrites it as the engine goes.
+  v.voie1 = doc.Entete.enTypeBoitier == vandrel::BT_ZIZA_MONO || doc.Entete.enTypeBoitier == vandrel::BT_ZIZA_BI;
+  v.voie2 = doc.Entete.enTypeBoitier == vandrel::BT_ZIZA_BI;
+  v.bourrage = bourrage;
   v.ullIntervalleNs = doc.Config.vues.debitInstantane.ullNs;
   v.reseau = doc.Reseau.Table();
-  v.referenceReseauNs = doc.ReferenceReseauNs;
+  v.referenceReseauNs = referenceNs;
   v.ullDelaiPresenceNs = doc.Config.vues.configReseau.ullNs;
+  return v;
+}
+
+}  // namespace
+
+InstantaneVues InstantaneDocument(const CBrenvaleDoc& doc, const ResultatTache& resultat) {
+  InstantaneVues v = Commun(doc, resultat.bourrage, doc.ReferenceReseauNs);
+  v.points = resultat.points;
   v.final = true;
+  return v;
+}
+
+InstantaneVues InstantaneEnCours(const CBrenvaleDoc& doc, const BourrageEnVigueur& bourrage,
+                                 const CStatistiques& stats, int64_t referenceNs, bool final) {
+  InstantaneVues v = Commun(doc, bourrage, referenceNs);
+  stats.CalculeMoyennes(v.stats);
+  v.points = stats.Points();
+  v.final = final;
   return v;
 }
 

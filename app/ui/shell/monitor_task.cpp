@@ -6,9 +6,9 @@
 namespace brv::ui {
 
 // Runs in the task's thread: every call becomes a queued call in the GUI thread.
-class CTacheMoniteur::Observateur : public brv::IObservateurTache {
+class CTacheMoniteur::Adaptateur : public brv::IObservateurTache {
  public:
-  explicit Observateur(CTacheMoniteur* tache) : tache_(tache) {}
+  explicit Adaptateur(CTacheMoniteur* tache) : tache_(tache) {}
 
   void Etat(int etat) override { Poste([etat](CTacheMoniteur* t) { emit t->Etat(etat); }); }
   void Pourcentage(int p) override { Poste([p](CTacheMoniteur* t) { emit t->Pourcentage(p); }); }
@@ -29,6 +29,15 @@ class CTacheMoniteur::Observateur : public brv::IObservateurTache {
   void Rafraichit() override {
     Poste([](CTacheMoniteur* t) { emit t->Rafraichit(); });
   }
+  bool VeutInstantanes() const override { return true; }
+  void Instantane(const brv::InstantaneVues& v) override {
+    auto figures = std::make_shared<const brv::InstantaneVues>(v);
+    Poste([figures](CTacheMoniteur* t) { emit t->Instantane(figures); });
+  }
+  // After every other posted call: the GUI sees the last counts before the end.
+  void Fin() override {
+    Poste([](CTacheMoniteur* t) { t->Fin(); });
+  }
 
   template <typename F>
   void Poste(F&& f) {
@@ -42,7 +51,7 @@ class CTacheMoniteur::Observateur : public brv::IObservateurTache {
 };
 
 CTacheMoniteur::CTacheMoniteur(QObject* parent)
-    : QObject(parent), observateur_(std::make_unique<Observateur>(this)) {}
+    : QObject(parent), observateur_(std::make_unique<Adaptateur>(this)) {}
 
 CTacheMoniteur::~CTacheMoniteur() {
   if (thread_.joinable()) {
@@ -57,12 +66,10 @@ void CTacheMoniteur::LanceRecalcul(brv::CBrenvaleDoc& doc) {
   brv::RequeteTache ancienne;
   while (requetes_.Prend(ancienne)) {
   }
-  thread_ = std::thread([this, &doc] {
-    brv::FncTacheAcq(doc, *observateur_, requetes_, resultat_);
-    // After every other posted call: the GUI sees the last counts before the end.
-    observateur_->Poste([](CTacheMoniteur* t) { t->Fin(); });
-  });
+  thread_ = std::thread([this, &doc] { brv::FncTacheAcq(doc, *observateur_, requetes_, resultat_); });
 }
+
+brv::IObservateurTache& CTacheMoniteur::Observateur() { return *observateur_; }
 
 void CTacheMoniteur::Fin() {
   if (thread_.joinable()) thread_.join();

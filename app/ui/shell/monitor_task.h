@@ -23,6 +23,9 @@ class CTacheMoniteur : public QObject {
   // Reads the document's acquisition file again (a re-calculation). The document must not be
   // changed by the GUI until Termine() arrives.
   void LanceRecalcul(brv::CBrenvaleDoc& doc);
+  // The observer to give a task run elsewhere (a live acquisition's): its calls arrive as these
+  // same signals, Termine() included.
+  brv::IObservateurTache& Observateur();
   bool EnCours() const { return thread_.joinable(); }
   void Demande(brv::RequeteTache requete) { requetes_.Poste(requete); }
   const brv::ResultatTache& Resultat() const { return resultat_; }
@@ -34,14 +37,16 @@ class CTacheMoniteur : public QObject {
   void LigneInformation(const QString& texte);
   void BoiteErreur(const QString& texte);
   void Rafraichit();
-  // The task ended and its thread was joined.
+  // The figures of the views, at each refresh and at the end.
+  void Instantane(std::shared_ptr<const brv::InstantaneVues> figures);
+  // The task ended (and its thread, when it is ours, was joined).
   void Termine();
 
  private:
-  class Observateur;
+  class Adaptateur;
   void Fin();
 
-  std::unique_ptr<Observateur> observateur_;
+  std::unique_ptr<Adaptateur> observateur_;
   brv::CFileRequetes requetes_;
   brv::ResultatTache resultat_;
   std::thread thread_;

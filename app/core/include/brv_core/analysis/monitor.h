@@ -13,6 +13,7 @@
 #include "brv_core/analysis/network_config.h"
 #include "brv_core/analysis/statistics.h"
 #include "brv_core/analysis/task_requests.h"
+#include "brv_core/analysis/view_snapshot.h"
 #include "brv_core/document/brenvale_doc.h"
 #include "brv_core/file/acq_file.h"
 #include "brv_core/file/record_cursor.h"
@@ -45,6 +46,12 @@ class IObservateurTache {
   virtual void BoiteErreur(std::string_view) {}
   // At most once a second: counters, meters and network tree may be redrawn.
   virtual void Rafraichit() {}
+  // With each refresh and at the end, when the observer asks for them: the figures of the views,
+  // copied in the task's thread so that another thread may keep them.
+  virtual bool VeutInstantanes() const { return false; }
+  virtual void Instantane(const InstantaneVues&) {}
+  // The task's last call.
+  virtual void Fin() {}
 };
 
 // The work of one run on one document: per-record accounting and row indexing.

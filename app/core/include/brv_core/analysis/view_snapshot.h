@@ -42,4 +42,9 @@ struct InstantaneVues {
 // The figures of a document at rest (no task running), with what its last run left.
 InstantaneVues InstantaneDocument(const CBrenvaleDoc& doc, const ResultatTache& resultat);
 
+// The figures of a run in progress, in the thread that writes the document: the averages as they
+// stand now, the points so far, the network judged at the last frame's date.
+InstantaneVues InstantaneEnCours(const CBrenvaleDoc& doc, const BourrageEnVigueur& bourrage,
+                                 const CStatistiques& stats, int64_t referenceNs, bool final);
+
 }  // namespace brv
