@@ -18,8 +18,8 @@ namespace {
 // The lines the core gives: four counts, the bus lines, then padding and the twenty types.
 constexpr size_t kNbComptes = 4;
 constexpr size_t kNbLignesTypes = 1 + kTypesTrame.size();
-// Padding and the identification and data-answer types fill the first column of the types.
-constexpr size_t kPremiereColonneTypes = 11;
+// The identification and data-answer types fill the first column of the types, under the padding.
+constexpr size_t kTypesPremiereColonne = 10;
 
 }  // namespace
 
@@ -74,12 +74,13 @@ void CStatistiquesDlg::Construit(const Lignes& lignes) {
   const size_t finBus = lignes.size() >= kNbLignesTypes ? lignes.size() - kNbLignesTypes : lignes.size();
   const size_t finComptes = std::min(kNbComptes, finBus);
 
-  const auto ajoute = [this, &lignes](QGridLayout* grille, size_t i, int rang, int colonne) {
+  // colonnes: how many grid columns the value spans (the padding line runs across both halves).
+  const auto ajoute = [this, &lignes](QGridLayout* grille, size_t i, int rang, int colonne, int colonnes = 1) {
     const QString libelle = QString::fromStdString(lignes[i].first);
     auto* l = new QLabel(libelle, contenu_);
     QLabel* valeur = nullptr;
     if (lignes[i].first == kTexteDebitsFiltres) {
-      // A line with no value (the filtering notice) spans the group.
+      // The filtering notice has no value: it takes the group's width.
       l->setWordWrap(true);
       grille->addWidget(l, rang, colonne, 1, 2);
     } else {
@@ -87,7 +88,7 @@ void CStatistiquesDlg::Construit(const Lignes& lignes) {
       valeur->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
       valeur->setTextInteractionFlags(Qt::TextSelectableByMouse);
       grille->addWidget(l, rang, colonne);
-      grille->addWidget(valeur, rang, colonne + 1);
+      grille->addWidget(valeur, rang, colonne + 1, 1, colonnes);
     }
     valeurs_.emplace_back(libelle, valeur);
   };
@@ -105,11 +106,16 @@ void CStatistiquesDlg::Construit(const Lignes& lignes) {
   auto [types, grilleTypes] = groupe(tr("Frame types"));
   for (size_t i = finBus; i < lignes.size(); ++i) {
     const size_t n = i - finBus;
-    const bool premiere = n < kPremiereColonneTypes;
-    ajoute(grilleTypes, i, static_cast<int>(premiere ? n : n - kPremiereColonneTypes), premiere ? 0 : 3);
+    if (n == 0) {
+      ajoute(grilleTypes, i, 0, 0, 4);
+      grilleTypes->setRowMinimumHeight(1, 6);
+      continue;
+    }
+    const bool premiere = n <= kTypesPremiereColonne;
+    ajoute(grilleTypes, i, static_cast<int>(premiere ? n + 1 : n + 1 - kTypesPremiereColonne), premiere ? 0 : 3);
   }
   grilleTypes->setColumnMinimumWidth(2, 12);
-  grilleTypes->setRowStretch(static_cast<int>(kPremiereColonneTypes), 1);
+  grilleTypes->setRowStretch(static_cast<int>(kTypesPremiereColonne) + 2, 1);
 
   auto* gauche = new QVBoxLayout;
   gauche->addWidget(trames);

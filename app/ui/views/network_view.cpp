@@ -44,9 +44,9 @@ void DessineEtat(QPainter& p, const QRectF& r, EtatReseau etat) {
 // A small amber warning triangle at the bottom right: at least one call went unanswered.
 void DessineRupture(QPainter& p) {
   QPainterPath triangle;
-  triangle.moveTo(11.5, 6.5);
-  triangle.lineTo(16, 15.5);
-  triangle.lineTo(7, 15.5);
+  triangle.moveTo(11.5, 6.8);
+  triangle.lineTo(15.4, 15.3);
+  triangle.lineTo(7.6, 15.3);
   triangle.closeSubpath();
   p.setPen(QPen(QColor(0x60, 0x40, 0x00), 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   p.setBrush(QColor(0xF5, 0xB8, 0x00));
