@@ -1,5 +1,7 @@
 #include "brv_core/analysis/statistics.h"
 
+#include "brv_core/analysis/view_snapshot.h"
+
 #include <cstdio>
 
 #include "brv_core/decode/decodage_trame.h"
@@ -200,38 +202,48 @@ void CompteTrame(ErreurTrame resultat, const uint8_t* octets, uint16_t len, uint
   if (statut & 0xC0) physique(ERR_DELIMITEUR);
 }
 
-std::string TexteBourrage(const AcqResults& r, const BourrageEnVigueur& b) {
-  if (b.filtreAcquisition) return "Filtered at acquisition level";
-  if (!b.identifiantDefini) return "Not defined";
-  return std::to_string(r.comptesParType[0]);
+namespace {
+
+std::string TextePourcent(float v) {
+  char t[32];
+  std::snprintf(t, sizeof t, "%0.2f %%", static_cast<double>(v));
+  return t;
 }
 
-std::vector<std::pair<std::string, std::string>> ValeursStatistiques(const AcqResults& r, const BourrageEnVigueur& b) {
-  const auto pourcent = [](float v) {
-    char t[32];
-    std::snprintf(t, sizeof t, "%0.2f %%", static_cast<double>(v));
-    return std::string(t);
-  };
+std::string TexteBourrageCompte(uint64_t nbBourrage, const BourrageEnVigueur& b) {
+  if (b.filtreAcquisition) return "Filtered at acquisition level";
+  if (!b.identifiantDefini) return "Not defined";
+  return std::to_string(nbBourrage);
+}
+
+}  // namespace
+
+std::string TexteBourrage(const AcqResults& r, const BourrageEnVigueur& b) {
+  return TexteBourrageCompte(r.comptesParType[0], b);
+}
+
+std::vector<std::pair<std::string, std::string>> ValeursStatistiques(const InstantaneVues& s) {
   std::vector<std::pair<std::string, std::string>> v{
-      {"acquired:", std::to_string(r.ullNbTramesAcquises)},
-      {"displayable:", std::to_string(r.ulNbTramesAffichables)},
-      {"erroneous:", std::to_string(r.compteursErreur[ERR_TRAMES_ERRONEES])},
-      {"Detected events:", std::to_string(r.ullNbEvenements)},
+      {"acquired:", std::to_string(s.ullNbTramesAcquises)},
+      {"displayable:", std::to_string(s.ulNbTramesAffichables)},
+      {"erroneous:", std::to_string(s.compteursErreur[ERR_TRAMES_ERRONEES])},
+      {"Detected events:", std::to_string(s.ullNbEvenements)},
   };
-  std::string duree;
-  CDecodageTrame::FormateDuree(static_cast<int64_t>(r.stats.ullTempsTraficNs), duree);
-  v.emplace_back("Total time occupied by traffic:", duree);
-  if (b.filtreAcquisition) {
-    // The loads are hidden: the engine dropped the padding frames they would be measured against.
-    v.emplace_back("Data rates not calculated because of acquisition filtering", "");
+  if (s.bourrage.filtreAcquisition) {
+    // The bus time and loads are hidden: the engine dropped the padding frames they are measured
+    // against, as the export does.
+    v.emplace_back(kTexteDebitsFiltres, "");
   } else {
-    v.emplace_back("Data load:", pourcent(r.stats.fChargeDonnees));
-    v.emplace_back("Message load:", pourcent(r.stats.fChargeMessages));
-    v.emplace_back("Error rate:", pourcent(r.stats.fTauxErreur));
+    std::string duree;
+    CDecodageTrame::FormateDuree(static_cast<int64_t>(s.stats.ullTempsTraficNs), duree);
+    v.emplace_back("Total time occupied by traffic:", duree);
+    v.emplace_back("Data load:", TextePourcent(s.stats.fChargeDonnees));
+    v.emplace_back("Message load:", TextePourcent(s.stats.fChargeMessages));
+    v.emplace_back("Error rate:", TextePourcent(s.stats.fTauxErreur));
   }
-  v.emplace_back("Padding:", TexteBourrage(r, b));
+  v.emplace_back("Padding:", TexteBourrageCompte(s.comptesParType[0], s.bourrage));
   for (size_t i = 0; i < kTypesTrame.size(); ++i) {
-    v.emplace_back(std::string(kTypesTrame[i].nom), std::to_string(r.comptesParType[i + 1]));
+    v.emplace_back(std::string(kTypesTrame[i].nom), std::to_string(s.comptesParType[i + 1]));
   }
   return v;
 }
@@ -243,25 +255,20 @@ std::string SectionExportStatistiques(const AcqResults& r, const BourrageEnVigue
     if (l.size() < colonne) l.resize(colonne, ' ');
     return l + valeur + "\n";
   };
-  const auto pourcent = [](float v) {
-    char t[32];
-    std::snprintf(t, sizeof t, "%0.2f %%", static_cast<double>(v));
-    return std::string(t);
-  };
   std::string out = "STATISTICS\n";
   out += ligne("Acquired frames", 24, std::to_string(r.ullNbTramesAcquises));
   out += ligne("Displayable frames", 24, std::to_string(r.ulNbTramesAffichables));
   out += ligne("Erroneous frames", 24, std::to_string(r.compteursErreur[ERR_TRAMES_ERRONEES]));
   out += ligne("Detected events", 24, std::to_string(r.ullNbEvenements));
   if (b.filtreAcquisition) {
-    out += "Data rates not calculated because of acquisition filtering\n";
+    out += std::string(kTexteDebitsFiltres) + "\n";
   } else {
     std::string duree;
     CDecodageTrame::FormateDuree(static_cast<int64_t>(r.stats.ullTempsTraficNs), duree);
     out += ligne("Total time occupied by traffic", 36, duree);
-    out += ligne("Average data load", 36, pourcent(r.stats.fChargeDonnees));
-    out += ligne("Average message load", 36, pourcent(r.stats.fChargeMessages));
-    out += ligne("Average error rate", 36, pourcent(r.stats.fTauxErreur));
+    out += ligne("Average data load", 36, TextePourcent(r.stats.fChargeDonnees));
+    out += ligne("Average message load", 36, TextePourcent(r.stats.fChargeMessages));
+    out += ligne("Average error rate", 36, TextePourcent(r.stats.fTauxErreur));
   }
   out += ligne("Padding frames", 24, TexteBourrage(r, b));
   for (size_t i = 0; i < kTypesTrame.size(); ++i) {

@@ -6,6 +6,7 @@
 
 #include "brv_core/analysis/network_config.h"
 #include "brv_core/analysis/statistics.h"
+#include "brv_core/analysis/view_snapshot.h"
 
 namespace brv {
 namespace {
@@ -139,11 +140,21 @@ TEST(Statistics, ExportSection) {
   EXPECT_EQ(s.rfind("STATISTICS\nAcquired frames         12\n", 0), 0u);
   EXPECT_NE(s.find("Average data load                   50.50 %\n"), std::string::npos);
   EXPECT_NE(s.find("Padding frames          Not defined\n"), std::string::npos);
-  const auto dialogue = ValeursStatistiques(r, {true, 0x9080, false});
-  ASSERT_GE(dialogue.size(), 29u);
+  InstantaneVues vues;
+  vues.ullNbTramesAcquises = r.ullNbTramesAcquises;
+  vues.stats = r.stats;
+  vues.bourrage = {true, 0x9080, false};
+  const auto dialogue = ValeursStatistiques(vues);
+  ASSERT_EQ(dialogue.size(), 29u);
   EXPECT_EQ(dialogue[0], (std::pair<std::string, std::string>{"acquired:", "12"}));
   EXPECT_EQ(dialogue[5], (std::pair<std::string, std::string>{"Data load:", "50.50 %"}));
   EXPECT_EQ(dialogue[8], (std::pair<std::string, std::string>{"Padding:", "0"}));
+  // Filtered padding: one line in place of the bus time and the three loads, as in the export.
+  vues.bourrage.filtreAcquisition = true;
+  const auto filtre = ValeursStatistiques(vues);
+  ASSERT_EQ(filtre.size(), 26u);
+  EXPECT_EQ(filtre[4].first, "Data rates not calculated because of acquisition filtering");
+  EXPECT_EQ(filtre[5], (std::pair<std::string, std::string>{"Padding:", "Filtered at acquisition level"}));
   const std::string f = SectionExportStatistiques(r, {true, 0x9080, true});
   EXPECT_NE(f.find("Data rates not calculated because of acquisition filtering\n"), std::string::npos);
   EXPECT_NE(f.find("Padding frames          Filtered at acquisition level\n"), std::string::npos);

@@ -100,8 +100,12 @@ class CStatistiques {
 void CompteTrame(ErreurTrame resultat, const uint8_t* octets, uint16_t len, uint8_t statut, bool bourrage,
                  AcqResults& r);
 
-// The lines of the statistics dialog: label and value, in the dialog's order.
-std::vector<std::pair<std::string, std::string>> ValeursStatistiques(const AcqResults& r, const BourrageEnVigueur& b);
+struct InstantaneVues;
+
+// The lines of the statistics dialog: label and value, in the dialog's order. When padding was
+// filtered at acquisition, one line with no value stands for the bus time and the three loads.
+std::vector<std::pair<std::string, std::string>> ValeursStatistiques(const InstantaneVues& v);
+inline constexpr const char* kTexteDebitsFiltres = "Data rates not calculated because of acquisition filtering";
 
 // The statistics section of a text export: labels padded for a word processor, or followed by
 // separateur for a spreadsheet when it is not empty.
