@@ -63,10 +63,10 @@ const ItemAttendu kItems[] = {
     {"&Acquisition", "", "Goto...", "Ctrl+F", false},
     {"&Display", "", "Toolbar", "", true},
     {"&Display", "", "Status Bar", "", true},
-    {"&Display", "", "Network configuration", "", false},
-    {"&Display", "", "Error counters", "", false},
+    {"&Display", "", "Network configuration", "", true},
+    {"&Display", "", "Error counters", "", true},
     {"&Display", "", "Data rate chart", "", false},
-    {"&Display", "", "Data rate meters", "", false},
+    {"&Display", "", "Data rate meters", "", true},
     {"&Help", "", "Help Topics", "F1", true},
     {"&Help", "", "About Brenvale...", "", true},
 };

@@ -70,15 +70,17 @@ EtatCommande EtatDe(Commande c, const EtatProgramme& e) {
     case C::AcquisitionDeclenchee:
       if (e.horsLigne) return {false, kHorsLigne};
       return {false, kAVenir};
+    case C::Statistiques:
+      if (!e.figures) return {false, kSansCapture};
+      return {};
+    case C::VueGrapheDebits:
     case C::Exporter:
     case C::ConfigurationAcquisition:
     case C::ConfigurationAffichage:
-    case C::Statistiques:
+      return {false, kAVenir};
     case C::VueReseau:
     case C::VueErreurs:
-    case C::VueGrapheDebits:
     case C::VueCompteursDebits:
-      return {false, kAVenir};
     case C::Quitter:
     case C::BarreOutils:
     case C::BarreEtat:

@@ -56,6 +56,7 @@ struct EtatProgramme {
   bool lignes = false;          // the list holds rows
   bool selection = false;       // a row is selected
   bool tacheEnCours = false;    // a re-calculation or an acquisition runs
+  bool figures = false;         // statistics exist for the capture
 };
 
 struct EtatCommande {

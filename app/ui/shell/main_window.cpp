@@ -21,6 +21,7 @@
 
 #include "brv_core/document/stored_results.h"
 #include "dialogs/about_dialog.h"
+#include "dialogs/statistics_dialog.h"
 #include "dialogs/frame_detail_dialog.h"
 #include "dialogs/goto_dialog.h"
 #include "dialogs/wait_dialog.h"
@@ -30,6 +31,9 @@
 #include "shell/monitor_task.h"
 #include "shell/qt_reporter.h"
 #include "shell/settings.h"
+#include "views/error_counters_view.h"
+#include "views/meters_view.h"
+#include "views/network_view.h"
 
 namespace brv::ui {
 
@@ -61,12 +65,21 @@ CMainFrame::CMainFrame(CRapportQt& rapport, const EtatApplication& application, 
   connect(tache_, &CTacheMoniteur::LigneInformation, messages_, &CListViewMsg::Ajoute);
   connect(tache_, &CTacheMoniteur::NbLignes, this, &CMainFrame::AfficheNombreLignes);
   connect(tache_, &CTacheMoniteur::Termine, this, &CMainFrame::FinTache);
+  connect(tache_, &CTacheMoniteur::Instantane, this, &CMainFrame::AfficheFigures);
   connect(liste_, &CListViewAcq::DetailDemande, this, &CMainFrame::DetailLigne);
   connect(liste_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CMainFrame::MetAJourCommandes);
 
   QSettings s = Reglages();
   liste_->LitLargeurs(s);
+  // Which views show: "1" or "0" for the network tree, the error counters, the chart, the meters.
+  const QStringList vues = s.value(QStringLiteral("SplitterWnd/Views"), QStringLiteral("1 1 1 1")).toString().split(QLatin1Char(' '));
+  const Commande commandesVues[] = {Commande::VueReseau, Commande::VueErreurs, Commande::VueGrapheDebits,
+                                    Commande::VueCompteursDebits};
+  for (int i = 0; i < 4; ++i) Action(commandesVues[i])->setChecked(i >= vues.size() || vues[i] != QLatin1String("0"));
+  AppliqueVuesVisibles();
   RestaurePanneaux(s, 0, *panneaux_);
+  RestaurePanneaux(s, 1, *haut_);
+  RestaurePanneaux(s, 2, *vues_);
   MetAJourRecents(FichiersRecents(s));
   MetAJourTitre();
   MetAJourCommandes();
@@ -80,15 +93,57 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::ConstruitPanneaux() {
   panneaux_ = new QSplitter(Qt::Vertical, this);
-  liste_ = new CListViewAcq(panneaux_);
+  haut_ = new QSplitter(Qt::Horizontal, panneaux_);
+  vues_ = new QSplitter(Qt::Vertical, haut_);
+  ConstruitVues();
+  liste_ = new CListViewAcq(haut_);
+  haut_->addWidget(vues_);
+  haut_->addWidget(liste_);
+  haut_->setStretchFactor(0, 1);
+  haut_->setStretchFactor(1, 4);
   messages_ = new CListViewMsg(panneaux_);
-  panneaux_->addWidget(liste_);
+  panneaux_->addWidget(haut_);
   panneaux_->addWidget(messages_);
   panneaux_->setStretchFactor(0, 4);
   panneaux_->setStretchFactor(1, 1);
-  panneaux_->setChildrenCollapsible(false);
+  for (QSplitter* sp : {panneaux_, haut_, vues_}) sp->setChildrenCollapsible(false);
   setCentralWidget(panneaux_);
   resize(1100, 720);
+}
+
+void CMainFrame::ConstruitVues() {
+  reseau_ = new CTreeViewConfigRes(vues_);
+  erreurs_ = new CFormViewErreurs(vues_);
+  jauges_ = new CFormViewJauges(vues_);
+  vues_->addWidget(reseau_);
+  vues_->addWidget(erreurs_);
+  vues_->addWidget(jauges_);
+  vues_->setStretchFactor(0, 3);
+  vues_->setStretchFactor(1, 2);
+  vues_->setStretchFactor(2, 1);
+}
+
+void CMainFrame::AppliqueVuesVisibles() {
+  reseau_->setVisible(Action(Commande::VueReseau)->isChecked());
+  erreurs_->setVisible(Action(Commande::VueErreurs)->isChecked());
+  jauges_->setVisible(Action(Commande::VueCompteursDebits)->isChecked());
+  vues_->setVisible(reseau_->isVisibleTo(vues_) || erreurs_->isVisibleTo(vues_) || jauges_->isVisibleTo(vues_));
+}
+
+void CMainFrame::AfficheFigures(std::shared_ptr<const brv::InstantaneVues> figures) {
+  if (!figures) return;
+  figures_ = std::move(figures);
+  reseau_->Affiche(*figures_);
+  erreurs_->Affiche(*figures_);
+  jauges_->Affiche(*figures_);
+  MetAJourCommandes();
+}
+
+void CMainFrame::VideVues() {
+  figures_.reset();
+  reseau_->Vide();
+  erreurs_->Vide();
+  jauges_->Vide();
 }
 
 void CMainFrame::Connecte(Commande c, void (CMainFrame::*slot)()) {
@@ -145,6 +200,10 @@ void CMainFrame::ConstruitMenus() {
   Connecte(Commande::Goto, &CMainFrame::CmdGoto);
   Connecte(Commande::Aide, &CMainFrame::CmdAide);
   Connecte(Commande::APropos, &CMainFrame::CmdAPropos);
+  Connecte(Commande::Statistiques, &CMainFrame::CmdStatistiques);
+  for (const Commande c : {Commande::VueReseau, Commande::VueErreurs, Commande::VueGrapheDebits, Commande::VueCompteursDebits}) {
+    connect(Action(c), &QAction::toggled, this, &CMainFrame::AppliqueVuesVisibles);
+  }
   connect(Action(Commande::Quitter), &QAction::triggered, this, &QWidget::close);
 }
 
@@ -191,6 +250,7 @@ void CMainFrame::MetAJourCommandes() {
   e.tacheEnCours = tache_ != nullptr && tache_->EnCours();
   e.lignes = liste_->NombreLignes() > 0;
   e.selection = liste_->PremiereLigneSelectionnee().has_value();
+  e.figures = figures_ != nullptr;
   for (const DefCommande& d : TableCommandes()) {
     const EtatCommande ec = EtatDe(d.commande, e);
     QAction* a = Action(d.commande);
@@ -259,10 +319,17 @@ void CMainFrame::MontreLignes() {
   const uint64_t n = captureOuverte_ ? doc_->Resultats.ulNbTramesAffichables : 0;
   liste_->AttacheCapture(doc_.get(), &fichier_, n);
   nbLignes_->setText(QStringLiteral("%L1 frames").arg(n));
+  // The stored results, without the chart's points (only a reading makes them).
+  if (captureOuverte_) {
+    AfficheFigures(std::make_shared<const brv::InstantaneVues>(brv::InstantaneDocument(*doc_, brv::ResultatTache{})));
+  } else {
+    VideVues();
+  }
 }
 
 void CMainFrame::LanceRecalcul() {
   doc_->ResetResults(false);
+  VideVues();
   liste_->AttacheCapture(doc_.get(), &fichier_, 0);
   nbLignes_->setText(QString());
   if (!attente_) {
@@ -285,7 +352,14 @@ void CMainFrame::FinTache() {
   }
   AfficheNombreLignes(doc_->Resultats.ulNbTramesAffichables);
   MetAJourCommandes();
-  if (fermerApresTache_) close();
+  if (fermerApresTache_) {
+    close();
+    return;
+  }
+  // The statistics open by themselves at the end of a run when the views configuration says so.
+  if (doc_->Config.vues.bOuvertureAuto != 0) {
+    QMetaObject::invokeMethod(this, [this] { CmdStatistiques(); }, Qt::QueuedConnection);
+  }
 }
 
 void CMainFrame::CmdOuvrirAcquisition() {
@@ -390,6 +464,21 @@ void CMainFrame::CmdGoto() {
 
 void CMainFrame::CmdAide() { OuvreManuel(this); }
 
+void CMainFrame::CmdStatistiques() {
+  if (!figures_) return;
+  // Modal: a second one cannot open while this one is shown.
+  CStatistiquesDlg dlg(this);
+  dlg.Affiche(*figures_);
+  // The task sends fresh figures once a second while it runs; Refresh shows the latest.
+  connect(&dlg, &CStatistiquesDlg::Rafraichir, &dlg, [this, &dlg] {
+    if (figures_) dlg.Affiche(*figures_);
+  });
+  connect(tache_, &CTacheMoniteur::Instantane, &dlg, [&dlg](const std::shared_ptr<const brv::InstantaneVues>& f) {
+    if (f && f->final) dlg.Affiche(*f);
+  });
+  dlg.exec();
+}
+
 void CMainFrame::CmdAPropos() {
   CAboutDlg dlg(this);
   dlg.exec();
@@ -417,6 +506,13 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
   QSettings s = Reglages();
   if (placementRestaure_) SauvePlacement(s, *this);
   SauvePanneaux(s, 0, *panneaux_);
+  SauvePanneaux(s, 1, *haut_);
+  SauvePanneaux(s, 2, *vues_);
+  QStringList vues;
+  for (const Commande c : {Commande::VueReseau, Commande::VueErreurs, Commande::VueGrapheDebits, Commande::VueCompteursDebits}) {
+    vues << (Action(c)->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+  }
+  s.setValue(QStringLiteral("SplitterWnd/Views"), vues.join(QLatin1Char(' ')));
   liste_->EcritLargeurs(s);
   if (goto_) goto_->close();
   e->accept();

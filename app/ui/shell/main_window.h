@@ -7,6 +7,8 @@
 
 #include <array>
 #include <memory>
+
+#include "brv_core/analysis/view_snapshot.h"
 #include <vector>
 
 #include "brv_core/document/brenvale_doc.h"
@@ -22,6 +24,9 @@ class QSplitter;
 namespace brv::ui {
 
 class CAttenteAcqDlg;
+class CFormViewErreurs;
+class CFormViewJauges;
+class CTreeViewConfigRes;
 class CGotoDlg;
 class CListViewAcq;
 class CListViewMsg;
@@ -50,6 +55,11 @@ class CMainFrame : public QMainWindow {
   CAttenteAcqDlg* Attente() const;
   QAction* Action(Commande c) const { return actions_[static_cast<size_t>(c)]; }
   QMenu* MenuRecents() const { return recents_; }
+  CTreeViewConfigRes* VueReseau() const { return reseau_; }
+  CFormViewErreurs* VueErreurs() const { return erreurs_; }
+  CFormViewJauges* VueJauges() const { return jauges_; }
+  // The figures the views show now (none before a capture).
+  const brv::InstantaneVues* Figures() const { return figures_.get(); }
   // Enables each command by what the program is doing.
   void MetAJourCommandes();
 
@@ -66,6 +76,11 @@ class CMainFrame : public QMainWindow {
   void MetAJourTitre();
   void MetAJourRecents(const QStringList& fichiers);
   void AfficheNombreLignes(quint64 n);
+  // The views: shown and hidden from the Display menu, drawn from the latest figures.
+  void ConstruitVues();
+  void AppliqueVuesVisibles();
+  void AfficheFigures(std::shared_ptr<const brv::InstantaneVues> figures);
+  void VideVues();
 
   // Commands.
   void CmdOuvrirAcquisition();
@@ -80,6 +95,7 @@ class CMainFrame : public QMainWindow {
   void CmdGoto();
   void CmdAide();
   void CmdAPropos();
+  void CmdStatistiques();
 
   // The rows of the capture just opened, or a re-calculation that makes them.
   void MontreLignes();
@@ -98,7 +114,13 @@ class CMainFrame : public QMainWindow {
 
   std::array<QAction*, kNbCommandes> actions_{};
   QMenu* recents_ = nullptr;
-  QSplitter* panneaux_ = nullptr;
+  QSplitter* panneaux_ = nullptr;   // the upper part over the information pane
+  QSplitter* haut_ = nullptr;       // the views beside the frames list
+  QSplitter* vues_ = nullptr;       // network tree, error counters, meters
+  CTreeViewConfigRes* reseau_ = nullptr;
+  CFormViewErreurs* erreurs_ = nullptr;
+  CFormViewJauges* jauges_ = nullptr;
+  std::shared_ptr<const brv::InstantaneVues> figures_;
   CListViewAcq* liste_ = nullptr;
   CListViewMsg* messages_ = nullptr;
   QLabel* nbLignes_ = nullptr;

@@ -53,9 +53,10 @@ bool RestaurePlacement(QSettings& s, QMainWindow& fenetre) {
 void SauvePanneaux(QSettings& s, int numero, const QSplitter& splitter) {
   const QList<int> tailles = splitter.sizes();
   if (tailles.size() < 2) return;
+  QStringList paires;
+  for (const int t : tailles) paires << QString::number(t) << QStringLiteral("150");
   s.beginGroup(QStringLiteral("SplitterWnd"));
-  s.setValue(QStringLiteral("Panes_%1").arg(numero),
-             QStringLiteral("%1 150 %2 150").arg(tailles[0]).arg(tailles[1]));
+  s.setValue(QStringLiteral("Panes_%1").arg(numero), paires.join(QLatin1Char(' ')));
   s.endGroup();
 }
 
@@ -63,9 +64,17 @@ void RestaurePanneaux(QSettings& s, int numero, QSplitter& splitter) {
   s.beginGroup(QStringLiteral("SplitterWnd"));
   const QString texte = s.value(QStringLiteral("Panes_%1").arg(numero), QString::fromLatin1(kPanneauxDefaut)).toString();
   s.endGroup();
-  const auto v = QuatreEntiers(texte);
-  if (!v || (*v)[0] < 0 || (*v)[2] < 0) return;  // -1: the default layout
-  splitter.setSizes({(*v)[0], (*v)[2]});
+  // A size and a minimum per pane; -1 (the default) leaves the layout as it is.
+  const QStringList parts = texte.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  if (parts.size() != 2 * splitter.count()) return;
+  QList<int> tailles;
+  for (qsizetype i = 0; i < parts.size(); i += 2) {
+    bool ok = false;
+    const int t = parts[i].toInt(&ok);
+    if (!ok || t < 0) return;
+    tailles << t;
+  }
+  splitter.setSizes(tailles);
 }
 
 QStringList FichiersRecents(QSettings& s) {

@@ -24,7 +24,8 @@ void SauvePlacement(QSettings& s, const QMainWindow& fenetre);
 // Applied before the first show: the normal rectangle, and whether to show maximised.
 bool RestaurePlacement(QSettings& s, QMainWindow& fenetre);
 
-// "Panes_<n>" under "SplitterWnd": "size0 min0 size1 min1", -1 for the default size.
+// "Panes_<n>" under "SplitterWnd": "size0 min0 size1 min1 ..." a pair per pane, -1 for the
+// default size.
 void SauvePanneaux(QSettings& s, int numero, const QSplitter& splitter);
 void RestaurePanneaux(QSettings& s, int numero, QSplitter& splitter);
 
