@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <random>
 #include <vector>
 
@@ -54,13 +53,6 @@ TEST(ChartRules, LogScaleFromOneHundredthOfAPercent) {
   const Inverse inverses[] = {{-5, 0}, {0, 0}, {1e-9, 0.01}, {25, 0.1}, {50, 1}, {100, 100}};
   for (const Inverse& c : inverses) EXPECT_NEAR(InverseEchelleLog(c.y), c.pourcent, 1e-9) << c.y;
   for (const double v : {0.02, 0.37, 3.3, 42.0, 99.9}) EXPECT_NEAR(InverseEchelleLog(EchelleLog(v)), v, 1e-9 * v);
-}
-
-TEST(ChartRules, SeriesTakeTheirValueThroughTheirScale) {
-  const PointDebit p{5 * kS, 40.0f, 10.0f, 0.001f, 0};
-  EXPECT_DOUBLE_EQ(OrdonneeSerie(p, SERIE_DONNEES), 40.0);  // linear
-  EXPECT_NEAR(OrdonneeSerie(p, SERIE_MESSAGES), 75.0, 1e-4);
-  EXPECT_EQ(OrdonneeSerie(p, SERIE_ERREURS), 0.0);  // below the floor
 }
 
 TEST(ChartRules, PopUpShowsTimeAndValueWithTwoDecimals) {
@@ -218,17 +210,6 @@ TEST(ChartRules, ReductionPerColumn) {
   r.Reduit(pts, {0, 400}, 4);
   EXPECT_EQ(r.Indices(SERIE_ERREURS).size(), 9u);
   EXPECT_EQ(r.Indices(SERIE_MESSAGES).size(), 8u);
-}
-
-TEST(ChartRules, ReductionReusesItsStorage) {
-  const auto pts = Aleatoires(10'000, 1000, 3);
-  CReductionPoints r;
-  r.Reduit(pts, {0, 10'000'000}, 500);
-  const size_t* avant = r.Indices(SERIE_MESSAGES).data();
-  r.Reduit({}, {0, 10'000'000}, 500);
-  EXPECT_TRUE(r.Indices(SERIE_MESSAGES).empty());
-  r.Reduit(pts, {0, 10'000'000}, 500);
-  EXPECT_EQ(r.Indices(SERIE_MESSAGES).data(), avant);
 }
 
 }  // namespace
