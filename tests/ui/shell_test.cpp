@@ -65,7 +65,7 @@ const ItemAttendu kItems[] = {
     {"&Display", "", "Status Bar", "", true},
     {"&Display", "", "Network configuration", "", true},
     {"&Display", "", "Error counters", "", true},
-    {"&Display", "", "Data rate chart", "", false},
+    {"&Display", "", "Data rate chart", "", true},
     {"&Display", "", "Data rate meters", "", true},
     {"&Help", "", "Help Topics", "F1", true},
     {"&Help", "", "About Brenvale...", "", true},

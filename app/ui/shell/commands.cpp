@@ -73,13 +73,13 @@ EtatCommande EtatDe(Commande c, const EtatProgramme& e) {
     case C::Statistiques:
       if (!e.figures) return {false, kSansCapture};
       return {};
-    case C::VueGrapheDebits:
     case C::Exporter:
     case C::ConfigurationAcquisition:
     case C::ConfigurationAffichage:
       return {false, kAVenir};
     case C::VueReseau:
     case C::VueErreurs:
+    case C::VueGrapheDebits:
     case C::VueCompteursDebits:
     case C::Quitter:
     case C::BarreOutils:

@@ -20,6 +20,7 @@
 #include <QToolButton>
 
 #include "brv_core/document/stored_results.h"
+#include "charts/data_rate_chart.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/statistics_dialog.h"
 #include "dialogs/frame_detail_dialog.h"
@@ -80,6 +81,7 @@ CMainFrame::CMainFrame(CRapportQt& rapport, const EtatApplication& application, 
   RestaurePanneaux(s, 0, *panneaux_);
   RestaurePanneaux(s, 1, *haut_);
   RestaurePanneaux(s, 2, *vues_);
+  RestaurePanneaux(s, 3, *centre_);
   MetAJourRecents(FichiersRecents(s));
   MetAJourTitre();
   MetAJourCommandes();
@@ -96,9 +98,15 @@ void CMainFrame::ConstruitPanneaux() {
   haut_ = new QSplitter(Qt::Horizontal, panneaux_);
   vues_ = new QSplitter(Qt::Vertical, haut_);
   ConstruitVues();
-  liste_ = new CListViewAcq(haut_);
+  centre_ = new QSplitter(Qt::Vertical, haut_);
+  liste_ = new CListViewAcq(centre_);
+  graphe_ = new CGrapheDebits(centre_);
+  centre_->addWidget(liste_);
+  centre_->addWidget(graphe_);
+  centre_->setStretchFactor(0, 3);
+  centre_->setStretchFactor(1, 1);
   haut_->addWidget(vues_);
-  haut_->addWidget(liste_);
+  haut_->addWidget(centre_);
   haut_->setStretchFactor(0, 1);
   haut_->setStretchFactor(1, 4);
   messages_ = new CListViewMsg(panneaux_);
@@ -106,7 +114,7 @@ void CMainFrame::ConstruitPanneaux() {
   panneaux_->addWidget(messages_);
   panneaux_->setStretchFactor(0, 4);
   panneaux_->setStretchFactor(1, 1);
-  for (QSplitter* sp : {panneaux_, haut_, vues_}) sp->setChildrenCollapsible(false);
+  for (QSplitter* sp : {panneaux_, haut_, vues_, centre_}) sp->setChildrenCollapsible(false);
   setCentralWidget(panneaux_);
   resize(1100, 720);
 }
@@ -127,6 +135,7 @@ void CMainFrame::AppliqueVuesVisibles() {
   reseau_->setVisible(Action(Commande::VueReseau)->isChecked());
   erreurs_->setVisible(Action(Commande::VueErreurs)->isChecked());
   jauges_->setVisible(Action(Commande::VueCompteursDebits)->isChecked());
+  graphe_->setVisible(Action(Commande::VueGrapheDebits)->isChecked());
   vues_->setVisible(reseau_->isVisibleTo(vues_) || erreurs_->isVisibleTo(vues_) || jauges_->isVisibleTo(vues_));
 }
 
@@ -136,6 +145,8 @@ void CMainFrame::AfficheFigures(std::shared_ptr<const brv::InstantaneVues> figur
   reseau_->Affiche(*figures_);
   erreurs_->Affiche(*figures_);
   jauges_->Affiche(*figures_);
+  graphe_->DefinitFenetrePoints(doc_->Config.vues.usNbPointsMemorises);
+  graphe_->Affiche(*figures_);
   MetAJourCommandes();
 }
 
@@ -144,6 +155,7 @@ void CMainFrame::VideVues() {
   reseau_->Vide();
   erreurs_->Vide();
   jauges_->Vide();
+  graphe_->Vide();
 }
 
 void CMainFrame::Connecte(Commande c, void (CMainFrame::*slot)()) {
@@ -508,6 +520,7 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
   SauvePanneaux(s, 0, *panneaux_);
   SauvePanneaux(s, 1, *haut_);
   SauvePanneaux(s, 2, *vues_);
+  SauvePanneaux(s, 3, *centre_);
   QStringList vues;
   for (const Commande c : {Commande::VueReseau, Commande::VueErreurs, Commande::VueGrapheDebits, Commande::VueCompteursDebits}) {
     vues << (Action(c)->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));

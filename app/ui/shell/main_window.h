@@ -17,6 +17,7 @@
 #include "shell/app_state.h"
 #include "shell/commands.h"
 
+class CGrapheDebits;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -58,6 +59,7 @@ class CMainFrame : public QMainWindow {
   CTreeViewConfigRes* VueReseau() const { return reseau_; }
   CFormViewErreurs* VueErreurs() const { return erreurs_; }
   CFormViewJauges* VueJauges() const { return jauges_; }
+  ::CGrapheDebits* Graphe() const { return graphe_; }
   // The figures the views show now (none before a capture).
   const brv::InstantaneVues* Figures() const { return figures_.get(); }
   // Enables each command by what the program is doing.
@@ -117,6 +119,8 @@ class CMainFrame : public QMainWindow {
   QSplitter* panneaux_ = nullptr;   // the upper part over the information pane
   QSplitter* haut_ = nullptr;       // the views beside the frames list
   QSplitter* vues_ = nullptr;       // network tree, error counters, meters
+  QSplitter* centre_ = nullptr;     // the frames list over the data-rate chart
+  ::CGrapheDebits* graphe_ = nullptr;
   CTreeViewConfigRes* reseau_ = nullptr;
   CFormViewErreurs* erreurs_ = nullptr;
   CFormViewJauges* jauges_ = nullptr;
