@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QSettings>
 
 #include "brv_core/synth/sample_capture.h"
 #include "capture_fixture.h"
@@ -12,6 +13,8 @@
 #include "shell/message_pane.h"
 #include "shell/monitor_task.h"
 #include "shell/qt_reporter.h"
+#include "views/error_counters_view.h"
+#include "views/network_view.h"
 #include "support/temp_dir.h"
 
 namespace brv::ui {
@@ -74,6 +77,12 @@ TEST_F(MainWindowFiles, ACaptureWithoutResultsIsReadAgainThenSavedAndReopenedAtO
   EXPECT_TRUE(test::attend([&] { return fenetre_.Attente() == nullptr; }));
   EXPECT_EQ(fenetre_.windowTitle(), QStringLiteral("c.dat - Brenvale"));
   EXPECT_TRUE(Lignes(QStringLiteral("Acquisition mode: free run")));
+  // The views have the reading's final figures.
+  ASSERT_NE(fenetre_.Figures(), nullptr);
+  EXPECT_TRUE(fenetre_.Figures()->final);
+  EXPECT_EQ(fenetre_.Figures()->ullNbTramesAcquises, 5000u);
+  EXPECT_FALSE(fenetre_.Figures()->reseau.empty());
+  EXPECT_TRUE(fenetre_.Action(Commande::Statistiques)->isEnabled());
   ASSERT_TRUE(fenetre_.Action(Commande::EnregistrerAcquisition)->isEnabled());
   ASSERT_TRUE(fenetre_.Action(Commande::Goto)->isEnabled());
   fenetre_.Action(Commande::EnregistrerAcquisition)->trigger();
@@ -102,6 +111,16 @@ TEST_F(MainWindowFiles, ARefusedFileLeavesTheOpenCaptureShown) {
   EXPECT_EQ(rapport_.boites[0].second, brv::IconeMessage::Erreur);
   EXPECT_EQ(fenetre_.Liste()->NombreLignes(), 300u);
   EXPECT_EQ(fenetre_.windowTitle(), QStringLiteral("c.dat - Brenvale"));
+}
+
+TEST_F(MainWindowFiles, ViewsShownFromTheDisplayMenuAreKept) {
+  fenetre_.Action(Commande::VueErreurs)->setChecked(false);
+  EXPECT_FALSE(fenetre_.VueErreurs()->isVisible());
+  EXPECT_TRUE(fenetre_.VueReseau()->isVisible());
+  ASSERT_TRUE(fenetre_.close());
+  QSettings s(QStringLiteral("Quorvane"), QStringLiteral("Brenvale"));
+  EXPECT_EQ(s.value(QStringLiteral("SplitterWnd/Views")).toString(), QStringLiteral("1 0 1 1"));
+  s.remove(QStringLiteral("SplitterWnd/Views"));
 }
 
 TEST_F(MainWindowFiles, ClosingDuringTheReadingStopsItFirst) {
