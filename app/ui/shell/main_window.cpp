@@ -44,6 +44,10 @@ QSettings Reglages() { return QSettings(QStringLiteral("Quorvane"), QStringLiter
 
 std::string Chemin(const QString& q) { return q.toLocal8Bit().toStdString(); }
 
+// The views of the Display menu, in the order of their "SplitterWnd/Views" flags.
+constexpr Commande kCommandesVues[] = {Commande::VueReseau, Commande::VueErreurs, Commande::VueGrapheDebits,
+                                       Commande::VueCompteursDebits};
+
 const QString kFiltreAcq = QStringLiteral("Acquisition Files (*.dat);;All Files (*)");
 const QString kFiltreConfig = QStringLiteral("Configuration files (*.cfg);;All files (*)");
 
@@ -74,9 +78,7 @@ CMainFrame::CMainFrame(CRapportQt& rapport, const EtatApplication& application, 
   liste_->LitLargeurs(s);
   // Which views show: "1" or "0" for the network tree, the error counters, the chart, the meters.
   const QStringList vues = s.value(QStringLiteral("SplitterWnd/Views"), QStringLiteral("1 1 1 1")).toString().split(QLatin1Char(' '));
-  const Commande commandesVues[] = {Commande::VueReseau, Commande::VueErreurs, Commande::VueGrapheDebits,
-                                    Commande::VueCompteursDebits};
-  for (int i = 0; i < 4; ++i) Action(commandesVues[i])->setChecked(i >= vues.size() || vues[i] != QLatin1String("0"));
+  for (int i = 0; i < 4; ++i) Action(kCommandesVues[i])->setChecked(i >= vues.size() || vues[i] != QLatin1String("0"));
   AppliqueVuesVisibles();
   RestaurePanneaux(s, 0, *panneaux_);
   RestaurePanneaux(s, 1, *haut_);
@@ -213,7 +215,7 @@ void CMainFrame::ConstruitMenus() {
   Connecte(Commande::Aide, &CMainFrame::CmdAide);
   Connecte(Commande::APropos, &CMainFrame::CmdAPropos);
   Connecte(Commande::Statistiques, &CMainFrame::CmdStatistiques);
-  for (const Commande c : {Commande::VueReseau, Commande::VueErreurs, Commande::VueGrapheDebits, Commande::VueCompteursDebits}) {
+  for (const Commande c : kCommandesVues) {
     connect(Action(c), &QAction::toggled, this, &CMainFrame::AppliqueVuesVisibles);
   }
   connect(Action(Commande::Quitter), &QAction::triggered, this, &QWidget::close);
@@ -522,7 +524,7 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
   SauvePanneaux(s, 2, *vues_);
   SauvePanneaux(s, 3, *centre_);
   QStringList vues;
-  for (const Commande c : {Commande::VueReseau, Commande::VueErreurs, Commande::VueGrapheDebits, Commande::VueCompteursDebits}) {
+  for (const Commande c : kCommandesVues) {
     vues << (Action(c)->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
   }
   s.setValue(QStringLiteral("SplitterWnd/Views"), vues.join(QLatin1Char(' ')));
