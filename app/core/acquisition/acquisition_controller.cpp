@@ -122,6 +122,15 @@ bool CControleurAcquisition::AttendDiffere() {
   return DemarreAcqFin();
 }
 
+bool CControleurAcquisition::DemarreDiffere() {
+  {
+    std::lock_guard lock(differeMutex_);
+    if (differeAnnule_ || differeMs_.load() == 0) return false;
+    differeMs_ = 0;
+  }
+  return DemarreAcqFin();
+}
+
 bool CControleurAcquisition::AnnuleDiffere() {
   {
     std::lock_guard lock(differeMutex_);

@@ -156,6 +156,14 @@ class TacheLecture {
   void EcritPartieA();
   // The views' refresh, with their figures when the observer wants them.
   void Rafraichit(bool fin);
+  // A header of the engine in the document, told to the observer before its records are read.
+  // The description the list's decoder reads changes only when it must: the list reads it meanwhile.
+  void PrendEnTete(const vandrel::ENTETE_FICHIER& h) {
+    doc_.Entete = h;
+    const DescriptionCapture c = capture_description(h);
+    if (!(c == doc_.Capture)) doc_.Capture = c;
+    obs_.EnTete(h);
+  }
   CMoniteur& Moniteur() {
     if (!moniteur_) moniteur_ = std::make_unique<CMoniteur>(doc_, fichier_, obs_);
     return *moniteur_;
@@ -292,8 +300,7 @@ TacheLecture::Suite TacheLecture::SuitMoteur() {
   if (h.enEtatAcq == vandrel::ATTENTE_TRAFIC || (suivi_.typeAcq != vandrel::SANS_SYN && h.enEtatAcq == vandrel::ATTENTE_SYN)) {
     return Suite::Continue;
   }
-  doc_.Entete = h;
-  doc_.Capture = capture_description(h);
+  PrendEnTete(h);
   if (fichier_.follow(h) != AcqOpenStatus::Ok) {
     obs_.LigneInformation("Acquisition aborted because of error accessing the acquisition file.");
     doc_.Resultats.EndReason = FIN_ERREUR_FICHIER;
@@ -328,8 +335,7 @@ TacheLecture::Suite TacheLecture::SuitAnneau(const vandrel::ENTETE_FICHIER& h, u
   vue.ullLgZonePostTrig = taille;
   vue.ullPosTournantDebut = lectureAnneau_;
   vue.ullPosTournantFin = (ecriture == debut ? debut + taille : ecriture) - 1;
-  doc_.Entete = h;
-  doc_.Capture = capture_description(h);
+  PrendEnTete(h);
   if (fichier_.follow(vue) != AcqOpenStatus::Ok) {
     obs_.LigneInformation("Acquisition aborted because of error accessing the acquisition file.");
     doc_.Resultats.EndReason = FIN_ERREUR_FICHIER;

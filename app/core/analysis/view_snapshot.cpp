@@ -24,6 +24,7 @@ InstantaneVues Commun(const CBrenvaleDoc& doc, const BourrageEnVigueur& bourrage
   v.reseau = doc.Reseau.Table();
   v.referenceReseauNs = referenceNs;
   v.ullDelaiPresenceNs = doc.Config.vues.configReseau.ullNs;
+  v.entete = doc.Entete;
   return v;
 }
 

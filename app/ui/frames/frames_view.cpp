@@ -72,12 +72,9 @@ void CListViewAcq::AttacheCapture(const CBrenvaleDoc* doc, const AcqFile* fichie
     Detache();
     return;
   }
-  auto lecteur = std::make_unique<CLecteurLignes>(*doc, *fichier);
-  auto source = std::make_unique<CSourceDocument>(*lecteur);
-  cache_.ChangeSource(*source);
-  source_ = std::move(source);
-  lecteur_ = std::move(lecteur);
   doc_ = doc;
+  fichier_ = fichier;
+  NouveauLecteur();
   date_.Oublie();
   selection_ = false;
   modele_->Attache(doc, fichier, nbLignes);
@@ -93,10 +90,26 @@ void CListViewAcq::Detache() {
   source_.reset();
   lecteur_.reset();
   doc_ = nullptr;
+  fichier_ = nullptr;
   AppliqueColonnes();
 }
 
 void CListViewAcq::DefinitNombreLignes(uint64_t n) { modele_->DefinitNombreLignes(n); }
+
+void CListViewAcq::NouveauLecteur() {
+  auto lecteur = std::make_unique<CLecteurLignes>(*doc_, *fichier_);
+  auto source = std::make_unique<CSourceDocument>(*lecteur);
+  cache_.ChangeSource(*source);
+  source_ = std::move(source);
+  lecteur_ = std::move(lecteur);
+}
+
+void CListViewAcq::Relit() {
+  // A reader takes the file's zones when it is made: the grown file needs a new one.
+  if (doc_ == nullptr || fichier_ == nullptr) return;
+  NouveauLecteur();
+  viewport()->update();
+}
 
 void CListViewAcq::MetAJourColonnesVoies(bool voie1, bool voie2) {
   colonnes_.MetAJourVoies(voie1, voie2);

@@ -34,6 +34,8 @@ class CListViewAcq : public QTableView {
   void AttacheCapture(const brv::CBrenvaleDoc* doc, const brv::AcqFile* fichier, uint64_t nbLignes);
   void Detache();                                  // empty list
   void DefinitNombreLignes(uint64_t n);            // more rows exist (batched, <= 10 updates/s)
+  // The file grew under the rows on screen (a live capture): they are read again.
+  void Relit();
   void MetAJourColonnesVoies(bool voie1, bool voie2);
   // Rows the list holds (the model holds the window on screen).
   uint64_t NombreLignes() const;
@@ -60,6 +62,8 @@ class CListViewAcq : public QTableView {
   void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
  private:
+  // A reader of the file as it stands now, behind the cache.
+  void NouveauLecteur();
   // Rows on screen, with half a page either side, into the cache; the absolute date to the top row.
   void PrepareLignesVisibles();
   void AppliqueColonnes();
@@ -90,6 +94,7 @@ class CListViewAcq : public QTableView {
   };
 
   const CBrenvaleDoc* doc_ = nullptr;
+  const AcqFile* fichier_ = nullptr;
   std::unique_ptr<CLecteurLignes> lecteur_;
   std::unique_ptr<CSourceDocument> source_;
   CSourceVide vide_;

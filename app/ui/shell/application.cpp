@@ -60,10 +60,14 @@ Demarrage Demarre(const LigneCommande& ligne, CRapportQt& rapport) {
 
   d.fenetre = std::make_unique<CMainFrame>(rapport, etat);
   d.fenetre->AfficheAvecPlacement();
+  CMainFrame* f = d.fenetre.get();
   if (!ligne.fichier.isEmpty()) {
-    CMainFrame* f = d.fenetre.get();
     const QString fichier = ligne.fichier;
     QTimer::singleShot(0, f, [f, fichier] { f->OuvreCapture(fichier); });
+  }
+  if (ligne.demarrage) {
+    const bool declenche = *ligne.demarrage;
+    QTimer::singleShot(0, f, [f, declenche] { f->Demarre(declenche); });
   }
   return d;
 }

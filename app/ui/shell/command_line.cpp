@@ -11,6 +11,11 @@ LigneCommande AnalyseLigneCommande(const QStringList& arguments) {
     } else if (a.startsWith(QLatin1String("--simulate="))) {
       const QString v = a.mid(11);
       l.simulation = v.isEmpty() ? QStringLiteral("demo") : v;
+    } else if (a == QLatin1String("--start=free") || a == QLatin1String("--start=triggered")) {
+      l.demarrage = a.endsWith(QLatin1String("triggered"));
+    } else if (a == QLatin1String("--start") && i + 1 < arguments.size() &&
+               (arguments[i + 1] == QLatin1String("free") || arguments[i + 1] == QLatin1String("triggered"))) {
+      l.demarrage = arguments[++i] == QLatin1String("triggered");
     } else if (a == QLatin1String("--offline")) {
       l.horsLigne = true;
     } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
@@ -31,10 +36,11 @@ LigneCommande AnalyseLigneCommande(const QStringList& arguments) {
 
 QString TexteAide() {
   return QStringLiteral(
-      "Usage: brenvale [--simulate[=PRESET|FILE]] [--offline] [capture.dat]\n"
+      "Usage: brenvale [--simulate[=PRESET|FILE]] [--offline] [--start free|triggered] [capture.dat]\n"
       "\n"
       "  --simulate[=PRESET|FILE]  drive the simulated probe card (preset or scenario file; default demo)\n"
       "  --offline                 no card: read captures only\n"
+      "  --start free|triggered    start a free-run or triggered acquisition once the window shows\n"
       "  capture.dat               open this capture after start-up\n");
 }
 

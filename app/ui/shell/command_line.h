@@ -11,6 +11,7 @@ namespace brv::ui {
 struct LigneCommande {
   std::optional<QString> simulation;  // the preset or scenario file ("demo" when none is named)
   bool horsLigne = false;
+  std::optional<bool> demarrage;  // --start free (false) or --start triggered (true) once the window shows
   bool aide = false;
   QString fichier;  // a capture to open after start-up
   QString erreur;   // an option the program does not know

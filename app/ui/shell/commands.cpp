@@ -36,7 +36,7 @@ const std::array<DefCommande, kNbCommandes>& TableCommandes() {
 
 namespace {
 constexpr const char* kHorsLigne = "No card is driven: the program was started with --offline.";
-constexpr const char* kPendantTache = "Not while the capture is being read.";
+constexpr const char* kPendantTache = "Not while an acquisition runs or a capture is being read.";
 constexpr const char* kSansCapture = "No acquisition is open.";
 constexpr const char* kSansLigne = "The list holds no frame.";
 constexpr const char* kSansSelection = "Select a frame in the list first.";
@@ -69,7 +69,8 @@ EtatCommande EtatDe(Commande c, const EtatProgramme& e) {
     case C::AcquisitionLibre:
     case C::AcquisitionDeclenchee:
       if (e.horsLigne) return {false, kHorsLigne};
-      return {false, kAVenir};
+      if (e.tacheEnCours) return {false, kPendantTache};
+      return {};
     case C::Statistiques:
       if (!e.figures) return {false, kSansCapture};
       return {};

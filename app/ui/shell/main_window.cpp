@@ -17,6 +17,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include "brv_core/document/stored_results.h"
@@ -32,6 +33,7 @@
 #include "shell/monitor_task.h"
 #include "shell/qt_reporter.h"
 #include "shell/settings.h"
+#include "shell/standby.h"
 #include "views/error_counters_view.h"
 #include "views/meters_view.h"
 #include "views/network_view.h"
@@ -71,6 +73,23 @@ CMainFrame::CMainFrame(CRapportQt& rapport, const EtatApplication& application, 
   connect(tache_, &CTacheMoniteur::NbLignes, this, &CMainFrame::AfficheNombreLignes);
   connect(tache_, &CTacheMoniteur::Termine, this, &CMainFrame::FinTache);
   connect(tache_, &CTacheMoniteur::Instantane, this, &CMainFrame::AfficheFigures);
+  connect(tache_, &CTacheMoniteur::BoiteErreur, this,
+          [this](const QString& t) { rapport_.BoiteMessage(t.toStdString(), brv::IconeMessage::Erreur); });
+  connect(tache_, &CTacheMoniteur::EnTete, this, [this](const vandrel::ENTETE_FICHIER& h) {
+    // The rows the task is about to index lie in the zones of this header.
+    if (ctl_ && fichier_.follow(h) == brv::AcqOpenStatus::Ok) liste_->Relit();
+  });
+  differe_ = new QTimer(this);
+  differe_->setSingleShot(true);
+  connect(differe_, &QTimer::timeout, this, [this] {
+    if (!ctl_) return;
+    if (ctl_->DemarreDiffere()) {
+      DebutLive();
+    } else {
+      FinAcquisition();
+    }
+  });
+  DefinitSourceVeille(new CVeilleLogind(this));
   connect(liste_, &CListViewAcq::DetailDemande, this, &CMainFrame::DetailLigne);
   connect(liste_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CMainFrame::MetAJourCommandes);
 
@@ -90,7 +109,13 @@ CMainFrame::CMainFrame(CRapportQt& rapport, const EtatApplication& application, 
 }
 
 CMainFrame::~CMainFrame() {
-  // The task reads the document: it goes first.
+  // The tasks read the document: they go first (an acquisition still running is stopped).
+  if (ctl_) {
+    ctl_->AnnuleDiffere();
+    ctl_->Demande(brv::RequeteTache::Arret);
+    ctl_->Attend();
+    ctl_.reset();
+  }
   delete tache_;
   tache_ = nullptr;
 }
@@ -215,6 +240,8 @@ void CMainFrame::ConstruitMenus() {
   Connecte(Commande::Aide, &CMainFrame::CmdAide);
   Connecte(Commande::APropos, &CMainFrame::CmdAPropos);
   Connecte(Commande::Statistiques, &CMainFrame::CmdStatistiques);
+  Connecte(Commande::AcquisitionLibre, &CMainFrame::CmdAcquisitionLibre);
+  Connecte(Commande::AcquisitionDeclenchee, &CMainFrame::CmdAcquisitionDeclenchee);
   for (const Commande c : kCommandesVues) {
     connect(Action(c), &QAction::toggled, this, &CMainFrame::AppliqueVuesVisibles);
   }
@@ -261,7 +288,7 @@ void CMainFrame::MetAJourCommandes() {
   EtatProgramme e;
   e.horsLigne = application_.horsLigne;
   e.captureOuverte = captureOuverte_;
-  e.tacheEnCours = tache_ != nullptr && tache_->EnCours();
+  e.tacheEnCours = (tache_ != nullptr && tache_->EnCours()) || ctl_ != nullptr;
   e.lignes = liste_->NombreLignes() > 0;
   e.selection = liste_->PremiereLigneSelectionnee().has_value();
   e.figures = figures_ != nullptr;
@@ -346,23 +373,117 @@ void CMainFrame::LanceRecalcul() {
   VideVues();
   liste_->AttacheCapture(doc_.get(), &fichier_, 0);
   nbLignes_->setText(QString());
+  MontreAttente();
+  attente_->DefinitEtat(brv::PROG_FORMATAGE);
+  tache_->LanceRecalcul(*doc_);
+}
+
+void CMainFrame::MontreAttente() {
   if (!attente_) {
     attente_ = new CAttenteAcqDlg(this);
     attente_->setAttribute(Qt::WA_DeleteOnClose);
     connect(tache_, &CTacheMoniteur::Etat, attente_.data(), &CAttenteAcqDlg::DefinitEtat);
     connect(tache_, &CTacheMoniteur::Pourcentage, attente_.data(), &CAttenteAcqDlg::DefinitPourcentage);
-    connect(attente_.data(), &CAttenteAcqDlg::Arret, this,
-            [this] { tache_->Demande(brv::RequeteTache::ArretUtilisateur); });
+    connect(tache_, &CTacheMoniteur::Ecoule, attente_.data(), &CAttenteAcqDlg::DefinitEcoule);
+    connect(attente_.data(), &CAttenteAcqDlg::Arret, this, &CMainFrame::Arret);
   }
-  attente_->DefinitEtat(brv::PROG_FORMATAGE);
+  // A continuous capture without a duration has no end to measure progress against.
+  const auto& zone = doc_->Config.postTrig;
+  attente_->AfficheBarre(!(ctl_ && zone.bContinue && !zone.bDureeChoisie));
   attente_->show();
-  tache_->LanceRecalcul(*doc_);
+}
+
+void CMainFrame::Arret() {
+  if (ctl_ && differe_->isActive()) {
+    // A deferred start not yet begun: cancelled, nothing was written.
+    differe_->stop();
+    ctl_->AnnuleDiffere();
+    FinAcquisition();
+    return;
+  }
+  if (ctl_) {
+    ctl_->Demande(brv::RequeteTache::ArretUtilisateur);
+  } else {
+    tache_->Demande(brv::RequeteTache::ArretUtilisateur);
+  }
+}
+
+bool CMainFrame::Demarre(bool declenche) {
+  if (!application_.carte || tache_->EnCours() || ctl_) return false;
+  liste_->Detache();
+  fichier_.close();
+  captureOuverte_ = false;
+  VideVues();
+  ctl_ = std::make_unique<brv::CControleurAcquisition>(*doc_, rapport_, tache_->Observateur());
+  ctl_->carte = *application_.carte;
+  MetAJourCommandes();
+  if (!ctl_->Demarre(declenche)) {
+    FinAcquisition();
+    return false;
+  }
+  MontreAttente();
+  if (ctl_->DiffereEnAttente()) {
+    differe_->start(static_cast<int>(std::min<uint64_t>(ctl_->DelaiDiffereMs(), INT32_MAX)));
+  } else {
+    DebutLive();
+  }
+  MetAJourCommandes();
+  return true;
+}
+
+void CMainFrame::DebutLive() {
+  // The file grows as the engine writes it; the list follows the headers the task takes.
+  captureOuverte_ = fichier_.open(doc_->AcqFilePath) == brv::AcqOpenStatus::Ok;
+  liste_->MetAJourColonnesVoies(false, false);
+  liste_->AttacheCapture(doc_.get(), &fichier_, 0);
+  MetAJourTitre();
+  MetAJourCommandes();
+}
+
+void CMainFrame::FinAcquisition() {
+  // A start that failed or was cancelled: no file to show.
+  ctl_.reset();
+  if (attente_) {
+    attente_->hide();
+    attente_->deleteLater();
+  }
+  captureOuverte_ = false;
+  MetAJourTitre();
+  MetAJourCommandes();
+}
+
+void CMainFrame::DefinitSourceVeille(ISourceVeille* source) {
+  if (veille_ != nullptr && veille_->parent() == this) delete veille_;
+  veille_ = source;
+  if (veille_ == nullptr) return;
+  connect(veille_, &ISourceVeille::Veille, this, [this] {
+    if (ctl_ && ctl_->EnCours()) ctl_->Demande(brv::RequeteTache::Veille);
+  });
 }
 
 void CMainFrame::FinTache() {
   if (attente_) {
     attente_->hide();
     attente_->deleteLater();
+  }
+  if (ctl_) {
+    // The end of an acquisition: the task has stopped and released the engine and written the
+    // configuration behind the data; the file is shown as it stands now.
+    ctl_->Attend();
+    const auto figures = std::make_shared<const brv::InstantaneVues>(brv::InstantaneDocument(*doc_, ctl_->Resultat()));
+    ctl_.reset();
+    fichier_.close();
+    captureOuverte_ = fichier_.open(doc_->AcqFilePath) == brv::AcqOpenStatus::Ok;
+    doc_->Voie1 = figures->voie1;
+    doc_->Voie2 = figures->voie2;
+    liste_->MetAJourColonnesVoies(doc_->Voie1, doc_->Voie2);
+    liste_->AttacheCapture(doc_.get(), &fichier_, captureOuverte_ ? doc_->Resultats.ulNbTramesAffichables : 0);
+    AfficheFigures(figures);
+    if (captureOuverte_) {
+      QSettings s = Reglages();
+      MetAJourRecents(AjouteFichierRecent(s, QString::fromLocal8Bit(doc_->AcqFilePath.c_str())));
+    }
+    MetAJourTitre();
   }
   AfficheNombreLignes(doc_->Resultats.ulNbTramesAffichables);
   MetAJourCommandes();
@@ -510,6 +631,20 @@ void CMainFrame::AfficheAvecPlacement() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e) {
+  if (ctl_ && differe_->isActive()) {
+    Arret();  // a deferred start that has not begun is simply cancelled
+  } else if (ctl_) {
+    // A running acquisition is stopped first, with nothing lost; the window closes at its end.
+    if (!fermerApresTache_ &&
+        !rapport_.QuestionOuiNon("An acquisition is in progress.\nDo you want to stop it and close the window ?")) {
+      e->ignore();
+      return;
+    }
+    fermerApresTache_ = true;
+    ctl_->Demande(brv::RequeteTache::ArretUtilisateur);
+    e->ignore();
+    return;
+  }
   // A capture being read is stopped first; the window closes when the task has ended.
   if (tache_->EnCours()) {
     fermerApresTache_ = true;

@@ -11,6 +11,7 @@
 #include "brv_core/analysis/view_snapshot.h"
 #include <vector>
 
+#include "brv_core/acquisition/acquisition_controller.h"
 #include "brv_core/document/brenvale_doc.h"
 #include "brv_core/file/acq_file.h"
 #include "brv_core/userdata/user_data.h"
@@ -19,6 +20,7 @@
 
 class CGrapheDebits;
 class QLabel;
+class QTimer;
 class QMenu;
 class QSplitter;
 
@@ -32,6 +34,7 @@ class CGotoDlg;
 class CListViewAcq;
 class CListViewMsg;
 class CRapportQt;
+class ISourceVeille;
 class CTacheMoniteur;
 
 class CMainFrame : public QMainWindow {
@@ -46,6 +49,12 @@ class CMainFrame : public QMainWindow {
   bool OuvreCapture(const QString& chemin);
   // Placement from the settings, then shown (maximised when it was).
   void AfficheAvecPlacement();
+  // The Free run (false) and Triggered (true) commands; false when nothing started.
+  bool Demarre(bool declenche);
+  // An acquisition runs, or waits for its deferred start.
+  bool AcquisitionEnCours() const { return ctl_ != nullptr; }
+  // Where standby comes from (logind by default; a test gives its own).
+  void DefinitSourceVeille(ISourceVeille* source);
 
   brv::CBrenvaleDoc& Document() { return *doc_; }
   const brv::AcqFile& Fichier() const { return fichier_; }
@@ -99,6 +108,14 @@ class CMainFrame : public QMainWindow {
   void CmdAPropos();
   void CmdStatistiques();
 
+  // The wait dialog, its texts and its stop button.
+  void MontreAttente();
+  void Arret();
+  // The acquisition has started writing its file: the list follows it.
+  void DebutLive();
+  void FinAcquisition();
+  void CmdAcquisitionLibre() { Demarre(false); }
+  void CmdAcquisitionDeclenchee() { Demarre(true); }
   // The rows of the capture just opened, or a re-calculation that makes them.
   void MontreLignes();
   void LanceRecalcul();
@@ -132,6 +149,9 @@ class CMainFrame : public QMainWindow {
   QPointer<CAttenteAcqDlg> attente_;
   QPointer<CGotoDlg> goto_;
   bool fermerApresTache_ = false;
+  std::unique_ptr<brv::CControleurAcquisition> ctl_;
+  QTimer* differe_ = nullptr;
+  ISourceVeille* veille_ = nullptr;
   bool placementRestaure_ = false;
 };
 

@@ -29,6 +29,10 @@ class CTacheMoniteur::Adaptateur : public brv::IObservateurTache {
   void Rafraichit() override {
     Poste([](CTacheMoniteur* t) { emit t->Rafraichit(); });
   }
+  void Ecoule(uint64_t ms) override { Poste([ms](CTacheMoniteur* t) { emit t->Ecoule(ms); }); }
+  void EnTete(const vandrel::ENTETE_FICHIER& h) override {
+    Poste([h](CTacheMoniteur* t) { emit t->EnTete(h); });
+  }
   bool VeutInstantanes() const override { return true; }
   void Instantane(const brv::InstantaneVues& v) override {
     auto figures = std::make_shared<const brv::InstantaneVues>(v);

@@ -36,6 +36,9 @@ class CTacheMoniteur : public QObject {
   void NbLignes(quint64 lignes);
   void LigneInformation(const QString& texte);
   void BoiteErreur(const QString& texte);
+  void Ecoule(quint64 ms);
+  // A live capture's header, before the rows it makes readable.
+  void EnTete(const vandrel::ENTETE_FICHIER& entete);
   void Rafraichit();
   // The figures of the views, at each refresh and at the end.
   void Instantane(std::shared_ptr<const brv::InstantaneVues> figures);

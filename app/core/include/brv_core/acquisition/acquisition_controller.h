@@ -45,6 +45,9 @@ class CControleurAcquisition : private ISuiviAcquisition {
   uint64_t DelaiDiffereMs() const { return differeMs_.load(); }
   // Waits for the deferred start's delay, then starts; false when it was cancelled or failed.
   bool AttendDiffere();
+  // The deferred start's delay was counted by the caller (a window's timer): starts now unless it
+  // was cancelled; false when it was cancelled or failed.
+  bool DemarreDiffere();
   // Cancels a deferred start (from any thread): the engine is released, the path emptied. False
   // when there was nothing to cancel (no deferral, or its start has begun).
   bool AnnuleDiffere();

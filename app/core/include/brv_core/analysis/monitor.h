@@ -42,6 +42,8 @@ class IObservateurTache {
   virtual void LigneInformation(std::string_view) {}
   // Live: milliseconds since the acquisition started.
   virtual void Ecoule(uint64_t /*ms*/) {}
+  // Live: the header the task took from the engine, before it reads the records it describes.
+  virtual void EnTete(const vandrel::ENTETE_FICHIER&) {}
   // An error box of the end of an acquisition.
   virtual void BoiteErreur(std::string_view) {}
   // At most once a second: counters, meters and network tree may be redrawn.

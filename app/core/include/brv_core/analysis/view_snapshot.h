@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <vandrel/acq_file.h>
+
 #include "brv_core/analysis/network_config.h"
 #include "brv_core/analysis/statistics.h"
 #include "brv_core/document/acq_results.h"
@@ -37,6 +39,8 @@ struct InstantaneVues {
   uint64_t ullDelaiPresenceNs = 0;
   // The run has ended: these are its final figures.
   bool final = false;
+  // The header as the run last saw it (a live capture's zones grow).
+  vandrel::ENTETE_FICHIER entete{};
 };
 
 // The figures of a document at rest (no task running), with what its last run left.
