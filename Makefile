@@ -22,14 +22,13 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# With a display: the program on the simulated card, opened on a sample capture so that the list
-# is full at once. Without one: a short capture from the simulated card, then its analysis.
+# With a display: the program on the simulated card, a free-run capture started at once so that
+# frames arrive and the views move. Without one: a short capture from the simulated card, then
+# its analysis.
 GUI := $(BUILD_DIR)/app/ui/brenvale
-SAMPLE := $(CURDIR)/$(BUILD_DIR)/sample.dat
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
-	  $(CLI) synth -o $(SAMPLE) --frames 200000 --seed 7 --saved >/dev/null && \
-	  $(GUI) --simulate=demo $(SAMPLE); \
+	  $(GUI) --simulate=demo --start free; \
 	else \
 	  $(CLI) capture --simulate=demo --duration 5s -o $(CURDIR)/$(BUILD_DIR)/run.dat --policy overwrite && \
 	  $(CLI) frames $(BUILD_DIR)/run.dat --count 40 && \

@@ -1,3 +1,5 @@
+#include <filesystem>
+
 #include "brv_core/analysis/monitor.h"
 #include "brv_core/document/brenvale_doc.h"
 #include "brv_core/synth/sample_capture.h"
@@ -21,7 +23,11 @@ class RapportEchantillon : public IRapportDocument {
 
 bool save_sample_with_results(const std::string& path, std::string& error) {
   RapportEchantillon rapport;
-  CBrenvaleDoc doc(rapport, "./");
+  // The configuration saved with it names a capture beside it: an absolute path, as the program
+  // needs to start an acquisition from it.
+  std::error_code ec;
+  const std::filesystem::path dossier = std::filesystem::absolute(path, ec).parent_path();
+  CBrenvaleDoc doc(rapport, ec ? std::string("/tmp/") : dossier.string() + "/");
   if (!doc.OuvrirAcquisition(path)) {
     error = rapport.erreur;
     return false;

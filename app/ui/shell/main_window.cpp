@@ -130,6 +130,8 @@ void CMainFrame::ConstruitPanneaux() {
   graphe_ = new CGrapheDebits(centre_);
   centre_->addWidget(liste_);
   centre_->addWidget(graphe_);
+  // Room for the chart's axes and legend under the list.
+  graphe_->setMinimumHeight(180);
   centre_->setStretchFactor(0, 3);
   centre_->setStretchFactor(1, 1);
   haut_->addWidget(vues_);

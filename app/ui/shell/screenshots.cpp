@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
 #include <QSet>
@@ -17,6 +18,7 @@
 #include "dialogs/frame_detail_dialog.h"
 #include "dialogs/goto_dialog.h"
 #include "frames/frames_view.h"
+#include "dialogs/wait_dialog.h"
 #include "shell/main_window.h"
 #include "shell/monitor_task.h"
 #include "simcard/scenario.h"
@@ -91,9 +93,45 @@ class Photographe : public QObject {
       cartes_.push_back(simcard::register_simulated_card(*scenario));
       cartes_.push_back(simcard::register_simulated_card(*scenario));
     }
-    PhotoModale(QStringLiteral("card-dialog"), &Photographe::Fin);
+    PhotoModale(QStringLiteral("card-dialog"), &Photographe::Live);
     std::optional<uint16_t> index;
     SelectionneCarte(rapportMuet_, index, &fenetre_);
+  }
+
+  // A free-run capture on the simulated card: the wait dialog and the window while it runs, then
+  // the statistics of the capture once stopped.
+  void Live() {
+    // A question or a message at the start would wait for a user: it is a failure here.
+    QTimer::singleShot(2000, this, [this] {
+      if (auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        Echec(QStringLiteral("live capture: ") + boite->text());
+        boite->close();
+      }
+    });
+    if (!fenetre_.Demarre(false)) {
+      Echec(QStringLiteral("live capture did not start"));
+      Fin();
+      return;
+    }
+    QTimer::singleShot(3000, this, [this] {
+      Photo(fenetre_.Attente(), QStringLiteral("wait-dialog"));
+      Photo(&fenetre_, QStringLiteral("live-main-window"));
+      if (fenetre_.Attente() != nullptr) emit fenetre_.Attente()->Arret();
+      AttendFinLive(0);
+    });
+  }
+
+  void AttendFinLive(int essais) {
+    if (fenetre_.AcquisitionEnCours() && essais < 100) {
+      QTimer::singleShot(100, this, [this, essais] { AttendFinLive(essais + 1); });
+      return;
+    }
+    if (fenetre_.AcquisitionEnCours()) Echec(QStringLiteral("live capture did not stop"));
+    QTimer::singleShot(kAttenteMs, this, [this] {
+      Photo(&fenetre_, QStringLiteral("main-window-after-capture"));
+      PhotoModale(QStringLiteral("statistics-dialog"), &Photographe::Fin);
+      fenetre_.Action(Commande::Statistiques)->trigger();
+    });
   }
 
   void Photo(QWidget* w, const QString& nom) {
