@@ -43,8 +43,10 @@ double DistanceSegment(QPointF p, QPointF a, QPointF b) {
 
 }  // namespace
 
-CGrapheDebits::CGrapheDebits(QWidget* parent) : QChartView(parent) {
-  auto* graphe = new QChart();
+// The view owns the chart it is made with; a chart set afterwards would leave the view's first one
+// without an owner.
+CGrapheDebits::CGrapheDebits(QWidget* parent) : QChartView(new QChart(), parent) {
+  QChart* graphe = chart();
   graphe->legend()->setAlignment(Qt::AlignBottom);
   graphe->setMargins(QMargins(4, 4, 4, 4));
 
@@ -81,7 +83,6 @@ CGrapheDebits::CGrapheDebits(QWidget* parent) : QChartView(parent) {
     serie->attachAxis(brv::SerieLogarithmique(brv::SerieDebit(s)) ? static_cast<QValueAxis*>(axeLog_) : axeCharge_);
     series_[s] = serie;
   }
-  setChart(graphe);
   setRenderHint(QPainter::Antialiasing);
   setFocusPolicy(Qt::StrongFocus);
   viewport()->setMouseTracking(true);
