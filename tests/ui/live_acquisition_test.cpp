@@ -104,6 +104,20 @@ TEST_F(LiveAcquisition, StandbyEndsTheRun) {
   EXPECT_TRUE(Ligne(QStringLiteral("Acquisition aborted because of operating system standby.")));
 }
 
+TEST_F(LiveAcquisition, ClosingTheWindowStopsTheRunAndKeepsItsFrames) {
+  ASSERT_TRUE(fenetre_->Demarre(false));
+  ASSERT_TRUE(test::attend([&] { return fenetre_->Liste()->NombreLignes() > 100; }, 20000));
+  EXPECT_FALSE(fenetre_->close());  // asked, then refused until the run has ended
+  ASSERT_TRUE(test::attend([&] { return !fenetre_->isVisible(); }, 20000));
+  EXPECT_FALSE(fenetre_->AcquisitionEnCours());
+  AcqFile f;
+  ASSERT_EQ(f.open(dir_.file("live.dat")), AcqOpenStatus::Ok);
+  EXPECT_FALSE(f.interrupted());
+  ASSERT_FALSE(f.zones().empty());
+  EXPECT_GT(f.zones().back().length(), 0u);
+  EXPECT_GE(fenetre_->Document().Resultats.ulNbTramesAffichables, fenetre_->Liste()->NombreLignes());
+}
+
 TEST_F(LiveAcquisition, ACancelledDeferredStartStartsNothing) {
   auto& d = fenetre_->Document().Config.differe;
   d.bActif = 1;
