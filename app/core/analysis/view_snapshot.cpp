@@ -1,6 +1,7 @@
 #include "brv_core/analysis/view_snapshot.h"
 
 #include "brv_core/analysis/monitor.h"
+#include "brv_core/document/acq_description.h"
 #include "brv_core/document/brenvale_doc.h"
 
 namespace brv {
@@ -17,8 +18,8 @@ InstantaneVues Commun(const CBrenvaleDoc& doc, const BourrageEnVigueur& bourrage
   v.comptesParType = r.comptesParType;
   v.compteursErreur = r.compteursErreur;
   // From the header: a live run rewrites it as the engine goes.
-  v.voie1 = doc.Entete.enTypeBoitier == vandrel::BT_ZIZA_MONO || doc.Entete.enTypeBoitier == vandrel::BT_ZIZA_BI;
-  v.voie2 = doc.Entete.enTypeBoitier == vandrel::BT_ZIZA_BI;
+  v.voie1 = Voie1Surveillee(doc.Entete);
+  v.voie2 = Voie2Surveillee(doc.Entete);
   v.bourrage = bourrage;
   v.ullIntervalleNs = doc.Config.vues.debitInstantane.ullNs;
   v.reseau = doc.Reseau.Table();

@@ -227,8 +227,8 @@ std::vector<std::string> CBrenvaleDoc::TextesAcqOuverte() const {
 
 void CBrenvaleDoc::AfficheAcqOuverte() {
   for (const auto& l : TextesAcqOuverte()) rapport_.LigneInformation(l);
-  Voie1 = Entete.enTypeBoitier == vandrel::BT_ZIZA_MONO || Entete.enTypeBoitier == vandrel::BT_ZIZA_BI;
-  Voie2 = Entete.enTypeBoitier == vandrel::BT_ZIZA_BI;
+  Voie1 = Voie1Surveillee(Entete);
+  Voie2 = Voie2Surveillee(Entete);
 }
 
 bool CBrenvaleDoc::AppendConfigurationPartA(int fd) {

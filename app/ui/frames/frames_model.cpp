@@ -54,26 +54,40 @@ void CModeleTrames::DefinitNombreLignes(uint64_t n) {
   lot_.start();
 }
 
-int CModeleTrames::NbFenetre() const {
-  if (nbLignes_ <= debut_) return 0;
-  return static_cast<int>(std::min<uint64_t>(static_cast<uint64_t>(fenetre_), nbLignes_ - debut_));
+namespace {
+// Model rows of a window of `taille` rows from `debut` over `nbLignes` capture rows.
+int RangeesDe(uint64_t nbLignes, uint64_t debut, int taille) {
+  if (nbLignes <= debut) return 0;
+  return static_cast<int>(std::min<uint64_t>(static_cast<uint64_t>(taille), nbLignes - debut));
 }
+}  // namespace
 
-void CModeleTrames::AjusteFin(int avant, int apres) {
+int CModeleTrames::NbFenetre() const { return RangeesDe(nbLignes_, debut_, fenetre_); }
+
+void CModeleTrames::Change(uint64_t nbLignes, uint64_t debut, int taille) {
+  const int avant = NbFenetre();
+  const int apres = RangeesDe(nbLignes, debut, taille);
+  // The view is told of the rows added or removed at the window's end around the change itself.
+  const auto applique = [&] {
+    nbLignes_ = nbLignes;
+    debut_ = debut;
+    fenetre_ = taille;
+  };
   if (apres > avant) {
     beginInsertRows(QModelIndex(), avant, apres - 1);
+    applique();
     endInsertRows();
   } else if (apres < avant) {
     beginRemoveRows(QModelIndex(), apres, avant - 1);
+    applique();
     endRemoveRows();
+  } else {
+    applique();
   }
 }
 
 void CModeleTrames::AppliqueNombre() {
-  const int avant = NbFenetre();
-  nbLignes_ = cible_;
-  debut_ = std::min(debut_, nbLignes_);
-  AjusteFin(avant, NbFenetre());
+  Change(cible_, std::min(debut_, cible_), fenetre_);
   emit NombreChange();
 }
 
@@ -81,24 +95,10 @@ void CModeleTrames::DefinitFenetre(uint64_t debut, int taille) {
   taille = std::max(taille, 1);
   debut = std::min(debut, nbLignes_);
   if (debut == debut_ && taille == fenetre_) return;
-  const int avant = NbFenetre();
-  // The count is changed at the window's end first, then every remaining row shows new data.
-  const int apres = nbLignes_ > debut ? static_cast<int>(std::min<uint64_t>(static_cast<uint64_t>(taille), nbLignes_ - debut)) : 0;
-  if (apres < avant) {
-    beginRemoveRows(QModelIndex(), apres, avant - 1);
-    debut_ = debut;
-    fenetre_ = taille;
-    endRemoveRows();
-  } else if (apres > avant) {
-    beginInsertRows(QModelIndex(), avant, apres - 1);
-    debut_ = debut;
-    fenetre_ = taille;
-    endInsertRows();
-  } else {
-    debut_ = debut;
-    fenetre_ = taille;
-  }
-  if (apres > 0) emit dataChanged(index(0, 0), index(apres - 1, static_cast<int>(NB_COLONNES_LISTE) - 1));
+  Change(nbLignes_, debut, taille);
+  // Every row left in the window now shows another capture row.
+  const int n = NbFenetre();
+  if (n > 0) emit dataChanged(index(0, 0), index(n - 1, static_cast<int>(NB_COLONNES_LISTE) - 1));
 }
 
 int CModeleTrames::RangeeFenetre(uint64_t ligne) const {

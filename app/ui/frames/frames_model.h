@@ -59,8 +59,9 @@ class CModeleTrames : public QAbstractTableModel {
  private:
   void AppliqueNombre();
   int NbFenetre() const;
-  // Rows added or removed at the end of the window as its row count goes from avant to apres.
-  void AjusteFin(int avant, int apres);
+  // The capture's row count and the window change together; the view learns of the rows added or
+  // removed at the window's end.
+  void Change(uint64_t nbLignes, uint64_t debut, int taille);
   QString Texte(LIGNE_TRAME& l, uint64_t ligne, int colonne) const;
   const std::string& DateAbsolue(LIGNE_TRAME& l) const;
 

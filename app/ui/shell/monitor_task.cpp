@@ -1,7 +1,6 @@
 #include "shell/monitor_task.h"
 
 #include <QMetaObject>
-#include <QPointer>
 
 namespace brv::ui {
 
@@ -45,9 +44,9 @@ class CTacheMoniteur::Adaptateur : public brv::IObservateurTache {
 
   template <typename F>
   void Poste(F&& f) {
-    QPointer<CTacheMoniteur> cible(tache_);
-    QMetaObject::invokeMethod(
-        tache_, [cible, f = std::forward<F>(f)]() { if (cible) f(cible.data()); }, Qt::QueuedConnection);
+    // Queued on the task object: a call still pending when it is destroyed is dropped with it.
+    CTacheMoniteur* t = tache_;
+    QMetaObject::invokeMethod(t, [t, f = std::forward<F>(f)]() { f(t); }, Qt::QueuedConnection);
   }
 
  private:
