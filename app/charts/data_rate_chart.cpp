@@ -57,7 +57,7 @@ CGrapheDebits::CGrapheDebits(QWidget* parent) : QChartView(new QChart(), parent)
 
   axeCharge_ = new QValueAxis(graphe);
   axeCharge_->setRange(0, 100);
-  axeCharge_->setTickCount(11);
+  axeCharge_->setTickCount(5);  // 0, 25, 50, 75, 100: readable in a short pane, level with the log axis
   axeCharge_->setLabelFormat("%d");
   axeCharge_->setTitleText("%");
   graphe->addAxis(axeCharge_, Qt::AlignLeft);

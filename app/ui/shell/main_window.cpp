@@ -131,13 +131,15 @@ void CMainFrame::ConstruitPanneaux() {
   centre_->addWidget(liste_);
   centre_->addWidget(graphe_);
   // Room for the chart's axes and legend under the list.
-  graphe_->setMinimumHeight(180);
+  graphe_->setMinimumHeight(220);
   centre_->setStretchFactor(0, 3);
   centre_->setStretchFactor(1, 1);
   haut_->addWidget(vues_);
   haut_->addWidget(centre_);
   haut_->setStretchFactor(0, 1);
   haut_->setStretchFactor(1, 4);
+  // The decoded frames get the width; the views keep what their labels need.
+  haut_->setSizes({280, 820});
   messages_ = new CListViewMsg(panneaux_);
   panneaux_->addWidget(haut_);
   panneaux_->addWidget(messages_);
