@@ -186,6 +186,7 @@ bool CVandrel::append_words(const uint16_t* mots, size_t nb) {
       return false;
     }
     b.utilise &= ~size_t{1};
+    if (b.utilise == 0) b.depuis = HorlogeMoteur::now();
     // A batch larger than the room left continues in the other buffer.
     const size_t n = std::min(reste, b.taille - b.utilise);
     std::memcpy(reinterpret_cast<uint8_t*>(b.mots.get()) + b.utilise, mots, n);

@@ -3,6 +3,7 @@
 // and what the file thread keeps between its cycles.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -31,6 +32,12 @@ inline constexpr int64_t kEcheanceTrafic = -50000000;
 inline constexpr uint8_t kPremieresDonnees = 255;
 inline constexpr uint32_t kTimeoutEvenementMs = 100;
 inline constexpr uint32_t kAttenteBufferMs = 100;
+// A record never waits longer than this on the host before it is in the file, however quiet the
+// bus; the file thread looks at least this often.
+inline constexpr auto kAgeEcritureMax = std::chrono::milliseconds(200);
+inline constexpr int kCycleFichierMs = 50;
+
+using HorlogeMoteur = std::chrono::steady_clock;
 
 // An acquisition buffer of 16-bit words, one byte in the low 8 bits of each.
 struct BufferAcq {
@@ -38,6 +45,7 @@ struct BufferAcq {
   size_t taille = 0;  // bytes
   size_t utilise = 0; // bytes, even
   bool plein = false;
+  HorlogeMoteur::time_point depuis{};  // when its oldest word came in
 };
 
 // A thread the others can wait for without joining it (only stop_acquisition joins).
@@ -75,6 +83,8 @@ struct TravailFichier {
   bool bit3_reporte = false;
   bool premier_cycle = true;
   uint64_t date_flush = 0;
+  HorlogeMoteur::time_point depuis_mots{};    // the oldest words of the last gather came in then
+  HorlogeMoteur::time_point depuis_enreg{};   // the first record waiting in a_sauver came in then
   // Rotating zone bookkeeping.
   std::vector<uint64_t> pos_fichier_sous_bloc;   // pullPosFichierDebutTrameSousBloc
   uint32_t pos_buffer_sous_bloc[11] = {};        // pulPosBufferDebutTrameSousBloc

@@ -24,6 +24,11 @@ bool est_declenche(int32_t type) { return type == SYN_SIMPLE || type == SYN_FILT
 void CVandrel::thread_file_loop() {
   VandrelState& s = *pldi;
   TravailFichier& t = s.travail;
+  const auto trafic_vu = [&] {
+    ++s.ulNumSwitchBuffersAcq;
+    if (est_declenche(s.stIniAcq.enTypeAcq) && !s.bSynOk && etat() == ATTENTE_RETRAFIC) set_etat(ATTENTE_SYN);
+    s.evtTimerIsTrafic.set(s.echeance_trafic);
+  };
   if (const int err = brv::platform::raise_thread_priority()) {
     trace("thread_file_loop: priorité non relevée, errno " + std::to_string(err) + "\n");
   }
@@ -44,9 +49,11 @@ void CVandrel::thread_file_loop() {
   }
 
   for (;;) {
+    // Woken now and then too, so that what a quiet bus sent does not wait for a full buffer.
     const int objet = brv::platform::wait_any(
-        {&s.evtStopTache, &s.evtSvgBuffer, &s.evtErrBuffers, &s.evtErrRes, &s.evtTimer, &s.evtTimerIsTrafic});
-    if (m_reglages_test.delai_tache_fichier_ms) {
+        {&s.evtStopTache, &s.evtSvgBuffer, &s.evtErrBuffers, &s.evtErrRes, &s.evtTimer, &s.evtTimerIsTrafic},
+        kCycleFichierMs);
+    if (m_reglages_test.delai_tache_fichier_ms && objet >= 0) {
       std::this_thread::sleep_for(std::chrono::milliseconds(m_reglages_test.delai_tache_fichier_ms));
     }
     uint32_t fin = 0;
@@ -64,9 +71,7 @@ void CVandrel::thread_file_loop() {
       // Reset before clearing the flag: a signal that comes in between is kept.
       s.evtSvgBuffer.reset();
       s.flag_svg = false;
-      ++s.ulNumSwitchBuffersAcq;
-      if (est_declenche(s.stIniAcq.enTypeAcq) && !s.bSynOk && etat() == ATTENTE_RETRAFIC) set_etat(ATTENTE_SYN);
-      s.evtTimerIsTrafic.set(s.echeance_trafic);
+      trafic_vu();
     } else if (s.flag_stop) {
       s.evtStopTache.reset();
       s.flag_stop = false;
@@ -98,15 +103,20 @@ void CVandrel::thread_file_loop() {
 
     // Every end drains what the card delivered before it; only a file error loses records.
     const bool final = fin != 0 || arret || s.duree_ecoulee;
+    bool echu = false;  // words waited too long in the buffer being filled
     if (!final && !s.trafic_perdu) {
       std::lock_guard lock(s.mutex_buffers);
-      if (!s.buffers[0].plein && !s.buffers[1].plein) continue;
+      const BufferAcq& actif = s.buffers[s.actif];
+      echu = actif.utilise > 0 && HorlogeMoteur::now() - actif.depuis >= kAgeEcritureMax;
+      if (!s.buffers[0].plein && !s.buffers[1].plein && !echu && !records_due()) continue;
     }
+    // Words taken before their buffer filled are traffic for the watchdog as a full buffer is.
+    if (echu) trafic_vu();
     if (fin != 0) {
       set_etat(fin);
       reset_card();
     }
-    if (!gather(final || s.trafic_perdu)) {
+    if (!gather(final || s.trafic_perdu || echu)) {
       trace("Erreur: ressources insuffisantes\n");
       fin_acquisition(ERR_RESSOURCES);
       break;
@@ -140,6 +150,8 @@ bool CVandrel::gather(bool actif_aussi) {
       BufferAcq& buf = s.buffers[b];
       if (!buf.plein && !(actif_aussi && b == s.actif)) continue;
       if (!buf.mots) continue;
+      // The carried frame is older than anything gathered behind it.
+      if (dest.empty() && buf.utilise > 0) s.travail.depuis_mots = buf.depuis;
       dest.insert(dest.end(), buf.mots.get(), buf.mots.get() + buf.utilise / 2);
       buf.utilise = 0;
       buf.plein = false;

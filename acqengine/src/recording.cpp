@@ -57,7 +57,7 @@ bool CVandrel::record_words(bool final) {
 
   const bool ok = t.parcours.parcourt(final, [&](const TrameMots& trame) { return record_frame(trame, final); });
   if (!ok) return false;
-  if (!final) return true;
+  if (!final) return !records_due() || flush_records(false);
   if (enregistre) return flush_records(true);
   // Stopped before the trigger: the history gathered so far still goes into its zone.
   if (s.stIniAcq.enTypeAcq == SYN_PRETRIG) return write_history(t.date.date);
@@ -150,6 +150,7 @@ bool CVandrel::place_record(const uint8_t* octets, uint16_t n, uint64_t date, ui
   const size_t lg = size_t{n} + kSurchargeEnreg;
   // No room left for this record: write what is gathered first.
   if (t.a_sauver.size() - t.position < lg && !flush_records(false)) return false;
+  if (t.position == 0) t.depuis_enreg = t.depuis_mots;
   if (t.filtre_precedent) date |= kMarqueFiltre;
   if (t.bit3_reporte) statut |= STATUT_INTERRUPTION_TRAFIC;
   t.filtre_precedent = t.bit3_reporte = false;
@@ -196,6 +197,15 @@ bool CVandrel::place_record(const uint8_t* octets, uint16_t n, uint64_t date, ui
     return flush_records(false);
   }
   return true;
+}
+
+bool CVandrel::records_due() const {
+  const VandrelState& s = *pldi;
+  const TravailFichier& t = s.travail;
+  if (t.position == 0 || HorlogeMoteur::now() - t.depuis_enreg < kAgeEcritureMax) return false;
+  if (s.stIniAcq.enTypeAcq != SANS_SYN && !s.bSynOk) return false;
+  const ModeZone mode = zone_mode();
+  return mode == ModeZone::Lineaire || mode == ModeZone::Circulaire;
 }
 
 bool CVandrel::flush_records(bool final) {

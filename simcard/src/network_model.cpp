@@ -259,6 +259,8 @@ void NetworkModel::build_cycle() {
   cycle_.clear();
   pos_ = 0;
   used_ = 0;
+  const uint32_t carried = idle_carried_;
+  idle_carried_ = 0;
   const uint64_t c = cycle_no_;
   const uint32_t nst = static_cast<uint32_t>(stations_.size());
   auto poll = [&](const Variable& v, uint16_t index, bool requests) {
@@ -282,10 +284,17 @@ void NetworkModel::build_cycle() {
   // Padding: an identifier nobody produces keeps the bus busy until the cycle ends.
   const uint32_t pad_cost = static_cast<uint32_t>(((sc_.worldfip ? 24 : 21) + 40) * 10) + 10 * sc_.turnaround_bits +
                             10 * sc_.silence_bits;
-  while (used_ + pad_cost < budget_) {
+  while (sc_.padding && used_ + pad_cost < budget_) {
     id_frame(brv::kCtrlIdDat, sc_.padding_id, turnaround());
     pending_gap_ = 10 * sc_.silence_bits;
     used_ += pending_gap_;
+  }
+  // Without padding the rest of the cycle is silence before the next one's first frame, which
+  // the next cycle does not count as its own time.
+  if (!sc_.padding) {
+    const uint32_t own = used_ > carried ? used_ - carried : 0;
+    if (own < budget_) pending_gap_ = std::max(pending_gap_, budget_ - own);
+    idle_carried_ = pending_gap_;
   }
   ++cycle_no_;
 }

@@ -167,8 +167,13 @@ std::optional<Scenario> parse_scenario(const std::string& text, std::string& err
         s.frames_per_event = static_cast<uint16_t>(u);
       }
     } else if (key == "padding") {
-      if (w.size() != 2 || !parse_uint(w[1], u, 16) || u > 0xFFFF) return fail("padding HEXID");
-      s.padding_id = static_cast<uint16_t>(u);
+      if (w.size() == 2 && w[1] == "none") {
+        s.padding = false;
+      } else {
+        if (w.size() != 2 || !parse_uint(w[1], u, 16) || u > 0xFFFF) return fail("padding HEXID|none");
+        s.padding_id = static_cast<uint16_t>(u);
+        s.padding = true;
+      }
     } else if (key == "status") {
       if (w.size() != 2 || !parse_uint(w[1], u) || u > 0xFF) return fail("status BYTE");
       s.status_byte = static_cast<uint8_t>(u);

@@ -150,6 +150,41 @@ TEST(EngineFreeRun, CircularCaptureWrapsAndReadsFromTheOldestSubBlockToTheLastRe
   EXPECT_TRUE(split || at_start);
 }
 
+// A quiet bus fills neither a buffer nor the write interval for minutes: what it sent still
+// reaches the file while the capture runs, the watchdog keeps seeing traffic, and nothing is lost.
+TEST(EngineFreeRun, AQuietBusReachesTheFileWhileItRuns) {
+  for (const bool circular : {false, true}) {
+    SCOPED_TRACE(circular ? "circular" : "linear");
+    simcard::Scenario sc = *simcard::preset("clean");
+    sc.serial = circular ? "ENGQUIETC" : "ENGQUIETL";
+    sc.padding = false;
+    sc.cycle_us = 20000;
+    sc.variables = {{0x0101, 1, 5, 8}, {0x0102, 2, 10, 16}};
+    sc.message_rate = sc.aperiodic_rate = 0;
+    EngineSession s(sc);
+    ASSERT_EQ(s.connect_result, 0u);
+    s.engine.reglages().intervalle_flush = 1ull << 40;
+    s.engine.reglages().echeance_trafic = -3000000;  // 0.3 s
+    ASSERT_EQ(s.start(s.free_run(circular ? 4u << 20 : 1ull << 32, circular)), 0u);
+    ASSERT_TRUE(s.wait_for([](const ENTETE_FICHIER& h) { return h.ullLgZonePostTrig > 0; }, 10s));
+    // A second of traffic with several watchdog periods in it.
+    const auto end = std::chrono::steady_clock::now() + 1s;
+    while (std::chrono::steady_clock::now() < end) {
+      ASSERT_EQ(s.state(), ACQ_EN_COURS);
+      std::this_thread::sleep_for(20ms);
+    }
+    const uint64_t written = s.engine.bytes_written();
+    EXPECT_GT(written, 0u);
+    ASSERT_EQ(s.engine.stop_acquisition(), 0u);
+    const uint64_t sent = s.card->frames_sent();
+
+    const ReadBack r = read_capture(s.path);
+    ASSERT_TRUE(r.clean) << r.problem;
+    EXPECT_EQ(r.records.size(), sent);
+    expect_matches_truth(r.records, s.delivered());
+  }
+}
+
 TEST(EngineFreeRun, ACircularZoneBelowOneSubBlockIsRefused) {
   EngineSession s(fast_scenario("ENGCIRC2"));
   ASSERT_EQ(s.connect_result, 0u);

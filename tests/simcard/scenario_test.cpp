@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <simcard/network.h>
 #include <simcard/scenario.h>
 
 namespace brv::test {
@@ -75,6 +76,26 @@ TEST(SimcardScenario, FileSetsEveryKey) {
   EXPECT_EQ(s->serial, "SIMX");
   EXPECT_TRUE(s->reply_crc && s->event_crc);
   EXPECT_EQ(s->frames_per_event, 4);
+}
+
+// A quiet bus: no padding frame, and each elementary cycle still starts one cycle after the last.
+TEST(SimcardScenario, WithoutPaddingTheCyclesKeepTheirPeriodInSilence) {
+  std::string error;
+  auto s = simcard::parse_scenario("speed 1M\ncycle 20000\npadding none\nperiodic 3\nmessages 0\naperiodic 0\n", error);
+  ASSERT_TRUE(s) << error;
+  ASSERT_FALSE(s->padding);
+  simcard::NetworkModel model(*s);
+  const uint64_t cycle = 20000ull * s->bits_per_second() / 100000;  // tenths of a bit time
+  std::vector<uint64_t> starts;
+  while (starts.size() < 60) {
+    const simcard::BusFrame& f = model.next();
+    ASSERT_FALSE(f.len == 5 && f.bytes[1] == 0x90 && f.bytes[2] == 0x80) << "padding at frame " << model.number();
+    // The bus arbitrator's synchronisation variable opens every cycle.
+    if (f.len == 5 && f.bytes[0] == 0x03 && f.bytes[1] == 0x90 && f.bytes[2] == 0x03) starts.push_back(model.date());
+  }
+  // The first cycle is shorter by the gap before the first frame, which no date counts.
+  EXPECT_LT(starts[1] - starts[0], cycle);
+  for (size_t i = 2; i < starts.size(); ++i) EXPECT_EQ(starts[i] - starts[i - 1], cycle) << "cycle " << i;
 }
 
 TEST(SimcardScenario, BadLinesAreRefusedWithTheirNumber) {

@@ -98,6 +98,8 @@ class CVandrel : public CKestrin {
   vandrel::ModeZone zone_mode() const;
   bool place_record(const uint8_t* bytes, uint16_t n, uint64_t date, uint8_t status, bool final);
   bool flush_records(bool final);
+  // Records wait in bufferASauver for a zone the file shows, and the first has waited too long.
+  bool records_due() const;
   void fin_acquisition(uint32_t etat);
   void end_file_task();
   unsigned long reset_card();

@@ -186,6 +186,7 @@ class TacheLecture {
   int etatPoste_ = -1;
   int pourcentPoste_ = -1;
   bool enTeteVue_ = false;
+  uint64_t ecritsVus_ = 0;  // the engine's write count at the last look at its header
   Horloge::time_point debut_ = Horloge::now();
   bool debutPris_ = false;
   Horloge::time_point dernierRafraichissement_ = Horloge::now();
@@ -256,6 +257,7 @@ TacheLecture::Suite TacheLecture::SuitMoteur() {
   vandrel::ENTETE_FICHIER h;
   // The count first: it never runs ahead of the header read after it.
   const uint64_t ecrits = live_->OctetsEcrits();
+  ecritsVus_ = ecrits;
   if (!live_->EnTete(h)) {
     obs_.BoiteErreur("Error getting information about the acquisition.");
     obs_.LigneInformation("Acquisition aborted because of error getting information from driver.");
@@ -467,8 +469,10 @@ void TacheLecture::Execute(ResultatTache& resultat) {
         obs_.NbLignes(doc_.Resultats.ulNbTramesAffichables);
         Rafraichit(false);
       }
+      // The engine's next write ends the wait, so that its records show as soon as they are on disk.
       if (!final_) {
-        for (uint32_t attente = 0; attente < suivi_.attenteMs && requetes_.Vide(); attente += 10) {
+        for (uint32_t attente = 0;
+             attente < suivi_.attenteMs && requetes_.Vide() && live_->OctetsEcrits() == ecritsVus_; attente += 10) {
           std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
       }

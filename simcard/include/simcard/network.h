@@ -94,6 +94,7 @@ class NetworkModel {
   uint64_t date_ = 0;
   uint16_t prev_duration_ = 0;
   uint32_t pending_gap_ = 0;  // silence left by a frame nobody answered
+  uint32_t idle_carried_ = 0; // without padding: the silence ending the last cycle
   bool delimiter_alt_ = false;
   uint16_t bits_per_byte_unit_;  // 10 tenths per bit
   Rng rng_;

@@ -37,6 +37,7 @@ struct Scenario {
   uint32_t turnaround_bits = 40;
   uint32_t silence_bits = 150;
   uint16_t padding_id = 0x9080;
+  bool padding = true;               // false: the bus is silent until the next cycle
   double message_rate = 0.02;        // per producer answer: the producer asks for a message window
   double aperiodic_rate = 0.01;      // per producer answer: the producer asks for aperiodic variables
   FaultPlan faults;
