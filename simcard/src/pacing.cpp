@@ -30,6 +30,7 @@ void SimCard::traffic_loop() {
   // A real link flushes what the card sent once its latency timer expires.
   const auto span = static_cast<uint64_t>(tenths_per_second * latency_ms / 1000.0);
   const Clock::time_point t0 = Clock::now();
+  started_ = t0.time_since_epoch().count();
   std::vector<uint8_t> chunk;
   chunk.reserve(2 * scenario_.chunk_bytes);
   uint64_t frames_total = 0;

@@ -191,6 +191,7 @@ class TacheLecture {
   bool debutPris_ = false;
   Horloge::time_point dernierRafraichissement_ = Horloge::now();
   Horloge::time_point dernieresLignes_{};  // the first rows go out at once
+  uint32_t lignesPostees_ = 0;
   // Circular file followed live: the read position in the ring and the bytes each side has seen.
   Suite SuitAnneau(const vandrel::ENTETE_FICHIER& h, uint64_t ecrits);
   bool anneauVu_ = false;
@@ -409,8 +410,9 @@ bool TacheLecture::LitEnregistrements(bool anneau) {
       const auto maintenant = Horloge::now();
       if (maintenant - dernieresLignes_ >= std::chrono::milliseconds(100)) {
         dernieresLignes_ = maintenant;
+        lignesPostees_ = doc_.Resultats.ulNbTramesAffichables;
         obs_.Progression(lus_, total_);
-        obs_.NbLignes(doc_.Resultats.ulNbTramesAffichables);
+        obs_.NbLignes(lignesPostees_);
       }
       if (maintenant - dernierRafraichissement_ >= std::chrono::seconds(1)) {
         dernierRafraichissement_ = maintenant;
@@ -462,6 +464,13 @@ void TacheLecture::Execute(ResultatTache& resultat) {
       if (!Lit()) break;
       // The final phase drains the file once; a re-calculation is a final phase from the start.
       if (etaitFinal) break;
+      // The rows of each pass go out as soon as it ends: a quiet bus never reaches the batch size.
+      if (doc_.Resultats.ulNbTramesAffichables != lignesPostees_) {
+        lignesPostees_ = doc_.Resultats.ulNbTramesAffichables;
+        dernieresLignes_ = Horloge::now();
+        obs_.Progression(lus_, total_);
+        obs_.NbLignes(lignesPostees_);
+      }
       // A live capture refreshes its views once a second however few frames came.
       if (Horloge::now() - dernierRafraichissement_ >= std::chrono::seconds(1)) {
         dernierRafraichissement_ = Horloge::now();

@@ -3,6 +3,7 @@
 // requests and, once started, streams event frames of the traffic of its scenario.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -54,6 +55,11 @@ class SimCard : public ftd2xx::VirtualDevice {
   uint64_t frames_lost() const { return frames_lost_.load(); }
   uint64_t events_sent() const { return events_sent_.load(); }
   bool muted() const { return muted_.load(); }
+  // When the traffic of the last start began: with real-time pacing a frame of bus date d is on
+  // the link d later.
+  std::chrono::steady_clock::time_point traffic_started() const {
+    return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(started_.load()));
+  }
 
  protected:
   void on_host_write(std::span<const uint8_t> bytes) override;
@@ -90,6 +96,7 @@ class SimCard : public ftd2xx::VirtualDevice {
   bool record_ = false;
   std::unique_ptr<TrafficSource> source_;  // under truth_mutex_ while generating
   std::atomic<uint64_t> frames_sent_{0}, frames_lost_{0}, events_sent_{0};
+  std::atomic<std::chrono::steady_clock::rep> started_{0};
 };
 
 // Registers a simulated card in the device list and returns it; the caller keeps it alive.
