@@ -1,8 +1,11 @@
 #include "shell/screenshots.h"
 
 #include <QApplication>
+#include <QChart>
 #include <QDir>
+#include <QLineSeries>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QSet>
@@ -14,6 +17,7 @@
 #include <memory>
 
 #include "brv_core/acquisition/card_selection.h"
+#include "charts/data_rate_chart.h"
 #include "dialogs/card_dialog.h"
 #include "dialogs/frame_detail_dialog.h"
 #include "dialogs/goto_dialog.h"
@@ -129,9 +133,36 @@ class Photographe : public QObject {
     if (fenetre_.AcquisitionEnCours()) Echec(QStringLiteral("live capture did not stop"));
     QTimer::singleShot(kAttenteMs, this, [this] {
       Photo(&fenetre_, QStringLiteral("main-window-after-capture"));
-      PhotoModale(QStringLiteral("statistics-dialog"), &Photographe::Fin);
-      fenetre_.Action(Commande::Statistiques)->trigger();
+      PopUpGraphe();
     });
+  }
+
+  // The pointer on a point of the data load: the chart shows its values beside it.
+  void PopUpGraphe() {
+    CGrapheDebits* g = fenetre_.Graphe();
+    QLineSeries* serie = g ? g->Serie(brv::SERIE_DONNEES) : nullptr;
+    if (serie == nullptr || serie->count() < 2 || !g->isVisible()) {
+      Echec(QStringLiteral("chart-popup: no data-rate points"));
+      Statistiques();
+      return;
+    }
+    const QPointF valeur = serie->at(serie->count() * 2 / 3);
+    const QPoint pos = g->mapFromScene(g->chart()->mapToScene(g->chart()->mapToPosition(valeur, serie)));
+    QMouseEvent deplacement(QEvent::MouseMove, QPointF(pos), QPointF(g->viewport()->mapToGlobal(pos)), Qt::NoButton,
+                            Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(g->viewport(), &deplacement);
+    if (g->TexteSous(pos).isEmpty()) Echec(QStringLiteral("chart-popup: no pop-up at the point"));
+    QTimer::singleShot(kAttenteMs, this, [this, g] {
+      // The pop-up is a window of its own: the screen around the chart holds both.
+      const QRect zone = QRect(g->mapToGlobal(QPoint(0, 0)), g->size()).adjusted(0, -40, 0, 40);
+      PhotoEcran(g, zone, QStringLiteral("chart-popup"));
+      Statistiques();
+    });
+  }
+
+  void Statistiques() {
+    PhotoModale(QStringLiteral("statistics-dialog"), &Photographe::Fin);
+    fenetre_.Action(Commande::Statistiques)->trigger();
   }
 
   void Photo(QWidget* w, const QString& nom) {
@@ -139,8 +170,16 @@ class Photographe : public QObject {
       Echec(nom + QStringLiteral(": window did not appear"));
       return;
     }
-    QScreen* ecran = w->windowHandle()->screen();
-    const QImage image = ecran->grabWindow(w->winId()).toImage();
+    Enregistre(w->windowHandle()->screen()->grabWindow(w->winId()).toImage(), nom);
+  }
+
+  // A part of the screen, with every window over it.
+  void PhotoEcran(QWidget* w, const QRect& zone, const QString& nom) {
+    QScreen* ecran = w->screen();
+    Enregistre(ecran->grabWindow(0, zone.x(), zone.y(), zone.width(), zone.height()).toImage(), nom);
+  }
+
+  void Enregistre(const QImage& image, const QString& nom) {
     const QString chemin = QDir(dossier_).filePath(nom + QStringLiteral(".png"));
     if (image.isNull() || !image.save(chemin)) {
       Echec(nom + QStringLiteral(": picture not saved"));
