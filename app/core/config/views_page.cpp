@@ -63,4 +63,19 @@ bool VerifiePageVues(SaisiePageVues& s, ConfigVues& vues) {
   return corrige;
 }
 
+std::optional<std::string> VerifiePageBourrage(bool autre, const std::string& identifiant, TripletBourrage& affichage) {
+  if (!autre) {
+    affichage = TripletBourrage{};
+    return std::nullopt;
+  }
+  uint32_t id = 0;
+  const auto [p, ec] = std::from_chars(identifiant.data(), identifiant.data() + identifiant.size(), id, 16);
+  if (identifiant.empty() || ec != std::errc() || p != identifiant.data() + identifiant.size() || id > 0xFFFF) {
+    return kMsgBourrageRecalcul;
+  }
+  affichage.bActif = 1;
+  affichage.ulIdentifiant = id;
+  return std::nullopt;
+}
+
 }  // namespace brv

@@ -75,9 +75,11 @@ EtatCommande EtatDe(Commande c, const EtatProgramme& e) {
       if (!e.figures) return {false, kSansCapture};
       return {};
     case C::Exporter:
+      return {false, kAVenir};
     case C::ConfigurationAcquisition:
     case C::ConfigurationAffichage:
-      return {false, kAVenir};
+      // Shown read-only while a task runs.
+      return {};
     case C::VueReseau:
     case C::VueErreurs:
     case C::VueGrapheDebits:

@@ -22,6 +22,8 @@
 
 #include "brv_core/document/stored_results.h"
 #include "charts/data_rate_chart.h"
+#include "config/acq_sheet.h"
+#include "config/display_sheet.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/statistics_dialog.h"
 #include "dialogs/frame_detail_dialog.h"
@@ -244,6 +246,8 @@ void CMainFrame::ConstruitMenus() {
   Connecte(Commande::Aide, &CMainFrame::CmdAide);
   Connecte(Commande::APropos, &CMainFrame::CmdAPropos);
   Connecte(Commande::Statistiques, &CMainFrame::CmdStatistiques);
+  Connecte(Commande::ConfigurationAcquisition, &CMainFrame::CmdConfigurationAcquisition);
+  Connecte(Commande::ConfigurationAffichage, &CMainFrame::CmdConfigurationAffichage);
   Connecte(Commande::AcquisitionLibre, &CMainFrame::CmdAcquisitionLibre);
   Connecte(Commande::AcquisitionDeclenchee, &CMainFrame::CmdAcquisitionDeclenchee);
   for (const Commande c : kCommandesVues) {
@@ -602,6 +606,24 @@ void CMainFrame::CmdGoto() {
 }
 
 void CMainFrame::CmdAide() { OuvreManuel(this); }
+
+void CMainFrame::CmdConfigurationAcquisition() {
+  const bool editable = !tache_->EnCours() && ctl_ == nullptr;
+  CConfigAcqSheet feuille(doc_->Config, editable, pageAcq_, rapport_, this);
+  feuille.exec();
+  pageAcq_ = feuille.PageActive();
+  feuille.Ecrit(doc_->Config);
+}
+
+void CMainFrame::CmdConfigurationAffichage() {
+  const bool editable = !tache_->EnCours() && ctl_ == nullptr;
+  CConfigAffSheet feuille(doc_->Config, doc_->Config.bourrageAcq, editable, pageAff_, rapport_, this);
+  feuille.AvecAide([this] { CmdAide(); });
+  feuille.exec();
+  pageAff_ = feuille.PageActive();
+  // The capture is read again with the new settings.
+  if (feuille.Ecrit(doc_->Config) && captureOuverte_) LanceRecalcul();
+}
 
 void CMainFrame::CmdStatistiques() {
   if (!figures_) return;

@@ -107,6 +107,8 @@ class CMainFrame : public QMainWindow {
   void CmdAide();
   void CmdAPropos();
   void CmdStatistiques();
+  void CmdConfigurationAcquisition();
+  void CmdConfigurationAffichage();
 
   // The wait dialog, its texts and its stop button.
   void MontreAttente();
@@ -130,6 +132,9 @@ class CMainFrame : public QMainWindow {
   std::vector<brv::DONNEE_UTILISATEUR> donnees_;
   bool donneesChargees_ = false;
   QString cheminConfiguration_;
+  // The configuration sheets open on the page they were closed on.
+  int pageAcq_ = 0;
+  int pageAff_ = 0;
 
   std::array<QAction*, kNbCommandes> actions_{};
   QMenu* recents_ = nullptr;

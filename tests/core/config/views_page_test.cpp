@@ -56,5 +56,16 @@ TEST(ViewsPage, ChartPoints) {
   }
 }
 
+TEST(PaddingPage, AnotherIdentifierForTheDisplay) {
+  TripletBourrage b{1, 0x9080, 0};
+  EXPECT_EQ(VerifiePageBourrage(true, "", b), kMsgBourrageRecalcul);
+  EXPECT_EQ(VerifiePageBourrage(true, "12345", b), kMsgBourrageRecalcul);
+  EXPECT_EQ(b, (TripletBourrage{1, 0x9080, 0}));
+  EXPECT_FALSE(VerifiePageBourrage(true, "9002", b));
+  EXPECT_EQ(b, (TripletBourrage{1, 0x9002, 0}));
+  EXPECT_FALSE(VerifiePageBourrage(false, "9002", b));
+  EXPECT_EQ(b, TripletBourrage{});
+}
+
 }  // namespace
 }  // namespace brv
