@@ -57,6 +57,7 @@ void CFeuilleConfig::AvecAide(const std::function<void()>& aide) {
 }
 
 int CFeuilleConfig::PageActive() const { return onglets_->currentIndex(); }
+void CFeuilleConfig::MontrePage(int index) { onglets_->setCurrentIndex(index); }
 QPushButton* CFeuilleConfig::BoutonOk() const { return boutons_->button(QDialogButtonBox::Ok); }
 QPushButton* CFeuilleConfig::BoutonAppliquer() const { return boutons_->button(QDialogButtonBox::Apply); }
 CPageConfig* CFeuilleConfig::Page(int index) const { return pages_.at(static_cast<size_t>(index)); }

@@ -57,6 +57,8 @@ class CFeuilleConfig : public QDialog {
   bool Appliquee() const { return appliquee_; }
   bool Editable() const { return editable_; }
   int PageActive() const;
+  // Goes to this tab as a click on it does (the page left checks itself).
+  void MontrePage(int index);
   std::vector<bool> Montrees() const { return montrees_; }
   const brv::Configuration& Travail() const { return travail_; }
   brv::Configuration& Travail() { return travail_; }

@@ -18,6 +18,8 @@
 
 #include "brv_core/acquisition/card_selection.h"
 #include "charts/data_rate_chart.h"
+#include "config/acq_sheet.h"
+#include "config/display_sheet.h"
 #include "dialogs/card_dialog.h"
 #include "dialogs/frame_detail_dialog.h"
 #include "dialogs/goto_dialog.h"
@@ -25,6 +27,7 @@
 #include "dialogs/wait_dialog.h"
 #include "shell/main_window.h"
 #include "shell/monitor_task.h"
+#include "shell/qt_reporter.h"
 #include "simcard/scenario.h"
 #include "simcard/simcard.h"
 
@@ -161,8 +164,40 @@ class Photographe : public QObject {
   }
 
   void Statistiques() {
-    PhotoModale(QStringLiteral("statistics-dialog"), &Photographe::Fin);
+    PhotoModale(QStringLiteral("statistics-dialog"), &Photographe::Feuilles);
     fenetre_.Action(Commande::Statistiques)->trigger();
+  }
+
+  // Every page of both configuration sheets.
+  void Feuilles() {
+    auto* acq = new CConfigAcqSheet(fenetre_.Document().Config, true, 0, rapportQt_, &fenetre_);
+    acq->show();
+    PhotoOnglets(acq,
+                 {QStringLiteral("acq-config-file"), QStringLiteral("acq-config-post-trig"),
+                  QStringLiteral("acq-config-pre-trig"), QStringLiteral("acq-config-deferred"),
+                  QStringLiteral("acq-config-others")},
+                 0, [this] {
+                   const auto& c = fenetre_.Document().Config;
+                   auto* aff = new CConfigAffSheet(c, c.bourrageAcq, true, 0, rapportQt_, &fenetre_);
+                   aff->show();
+                   PhotoOnglets(aff, {QStringLiteral("display-config-views"), QStringLiteral("display-config-padding")},
+                                0, [this] { Fin(); });
+                 });
+  }
+
+  void PhotoOnglets(CFeuilleConfig* f, QStringList noms, int i, std::function<void()> suite) {
+    if (i >= noms.size()) {
+      f->close();
+      f->deleteLater();
+      QTimer::singleShot(0, this, suite);
+      return;
+    }
+    f->MontrePage(i);
+    QTimer::singleShot(kAttenteMs, this, [this, f, noms, i, suite] {
+      if (f->PageActive() != i) Echec(noms[i] + QStringLiteral(": the page before refused to be left"));
+      Photo(f, noms[i]);
+      PhotoOnglets(f, noms, i + 1, suite);
+    });
   }
 
   void Photo(QWidget* w, const QString& nom) {
@@ -206,6 +241,7 @@ class Photographe : public QObject {
     void LigneInformation(std::string_view) override {}
   } rapportMuet_;
 
+  CRapportQt rapportQt_;
   CMainFrame& fenetre_;
   QString dossier_;
   int code_ = 0;
