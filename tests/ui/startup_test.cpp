@@ -44,6 +44,12 @@ TEST(CommandLine, OptionsAndCapture) {
     EXPECT_EQ(l.fichier, c.fichier);
     EXPECT_EQ(!l.erreur.isEmpty(), c.erreur);
   }
+  // A configuration goes beside the capture, whichever comes first.
+  const LigneCommande l = AnalyseLigneCommande({"brenvale", "c.dat", "Setup.CFG"});
+  EXPECT_EQ(l.configuration, QStringLiteral("Setup.CFG"));
+  EXPECT_EQ(l.fichier, QStringLiteral("c.dat"));
+  EXPECT_TRUE(l.erreur.isEmpty());
+  EXPECT_FALSE(AnalyseLigneCommande({"brenvale", "a.cfg", "b.cfg"}).erreur.isEmpty());
 }
 
 // Settings written under a private folder for the length of one test.

@@ -61,6 +61,10 @@ Demarrage Demarre(const LigneCommande& ligne, CRapportQt& rapport) {
   d.fenetre = std::make_unique<CMainFrame>(rapport, etat);
   d.fenetre->AfficheAvecPlacement();
   CMainFrame* f = d.fenetre.get();
+  if (!ligne.configuration.isEmpty()) {
+    const QString configuration = ligne.configuration;
+    QTimer::singleShot(0, f, [f, configuration] { f->OuvreConfiguration(configuration); });
+  }
   if (!ligne.fichier.isEmpty()) {
     const QString fichier = ligne.fichier;
     QTimer::singleShot(0, f, [f, fichier] { f->OuvreCapture(fichier); });

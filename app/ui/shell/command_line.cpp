@@ -25,6 +25,9 @@ LigneCommande AnalyseLigneCommande(const QStringList& arguments) {
       break;
     } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
       l.erreur = QStringLiteral("Unknown option: %1").arg(a);
+    } else if (a.endsWith(QLatin1String(".cfg"), Qt::CaseInsensitive)) {
+      if (!l.configuration.isEmpty()) l.erreur = QStringLiteral("Only one configuration can be loaded: %1").arg(a);
+      l.configuration = a;
     } else if (l.fichier.isEmpty()) {
       l.fichier = a;
     } else {
@@ -36,11 +39,12 @@ LigneCommande AnalyseLigneCommande(const QStringList& arguments) {
 
 QString TexteAide() {
   return QStringLiteral(
-      "Usage: brenvale [--simulate[=PRESET|FILE]] [--offline] [--start free|triggered] [capture.dat]\n"
+      "Usage: brenvale [--simulate[=PRESET|FILE]] [--offline] [--start free|triggered] [setup.cfg] [capture.dat]\n"
       "\n"
       "  --simulate[=PRESET|FILE]  drive the simulated probe card (preset or scenario file; default demo)\n"
       "  --offline                 no card: read captures only\n"
       "  --start free|triggered    start a free-run or triggered acquisition once the window shows\n"
+      "  setup.cfg                 load this configuration after start-up\n"
       "  capture.dat               open this capture after start-up\n");
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The program's command line: brenvale [--simulate[=PRESET|FILE]] [--offline] [capture.dat]
+// The program's command line: brenvale [--simulate[=PRESET|FILE]] [--offline] [setup.cfg] [capture.dat]
 
 #include <QString>
 #include <QStringList>
@@ -14,6 +14,7 @@ struct LigneCommande {
   std::optional<bool> demarrage;  // --start free (false) or --start triggered (true) once the window shows
   bool aide = false;
   QString fichier;  // a capture to open after start-up
+  QString configuration;  // a configuration (.cfg) to load after start-up, before the capture
   QString erreur;   // an option the program does not know
 };
 

@@ -545,8 +545,13 @@ void CMainFrame::CmdNouvelleConfiguration() {
 
 void CMainFrame::CmdOuvrirConfiguration() {
   const QString chemin = QFileDialog::getOpenFileName(this, QStringLiteral("Open a configuration"), QString(), kFiltreConfig);
-  if (chemin.isEmpty()) return;
-  if (doc_->OuvrirConfiguration(Chemin(chemin))) cheminConfiguration_ = chemin;
+  if (!chemin.isEmpty()) OuvreConfiguration(chemin);
+}
+
+bool CMainFrame::OuvreConfiguration(const QString& chemin) {
+  if (tache_->EnCours() || ctl_ != nullptr || !doc_->OuvrirConfiguration(Chemin(chemin))) return false;
+  cheminConfiguration_ = chemin;
+  return true;
 }
 
 void CMainFrame::CmdEnregistrerConfiguration() {

@@ -47,6 +47,8 @@ class CMainFrame : public QMainWindow {
   // The Open acquisition command after its file dialog: confirmation, opening, description, then
   // the rows: from the stored results, or read again at once when the file has none usable.
   bool OuvreCapture(const QString& chemin);
+  // Loads a configuration file into the document (not while a task runs).
+  bool OuvreConfiguration(const QString& chemin);
   // Placement from the settings, then shown (maximised when it was).
   void AfficheAvecPlacement();
   // The Free run (false) and Triggered (true) commands; false when nothing started.
