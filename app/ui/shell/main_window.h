@@ -107,6 +107,7 @@ class CMainFrame : public QMainWindow {
   void CmdAide();
   void CmdAPropos();
   void CmdStatistiques();
+  void CmdExporter();
 
   // The wait dialog, its texts and its stop button.
   void MontreAttente();
