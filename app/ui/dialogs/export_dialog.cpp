@@ -57,7 +57,8 @@ CExportDlg::CExportDlg(const PARAM_EXPORT& memorise, const DisponibiliteExport& 
   grilleCible->addWidget(ouvrirTableur_, 3, 1, 1, 3);
   grilleCible->addWidget(utiliseSeparateur_, 4, 1);
   grilleCible->addWidget(separateur_, 4, 2);
-  grilleCible->addWidget(new QLabel(tr("(tabulation by default)"), cible), 4, 3);
+  tabulation_ = new QLabel(tr("(tabulation by default)"), cible);
+  grilleCible->addWidget(tabulation_, 4, 3);
   grilleCible->setColumnStretch(3, 1);
 
   auto* elements = new QGroupBox(tr("Elements"), this);
@@ -139,6 +140,7 @@ void CExportDlg::MetAJourControles() {
   ouvrirTableur_->setEnabled(c.ouvrirTableur);
   utiliseSeparateur_->setEnabled(c.utiliseSeparateur);
   separateur_->setEnabled(c.separateur);
+  tabulation_->setEnabled(c.utiliseSeparateur);
   reseau_->setEnabled(c.reseau);
   debits_->setEnabled(c.debits);
   trames_->button(TRAMES_TOUTES)->setEnabled(c.toutes);

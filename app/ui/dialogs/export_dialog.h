@@ -9,6 +9,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 
 namespace brv::ui {
@@ -31,6 +32,7 @@ class CExportDlg : public QDialog {
   QCheckBox* ouvrirTableur_;
   QCheckBox* utiliseSeparateur_;
   QLineEdit* separateur_;
+  QLabel* tabulation_;
   QCheckBox* information_;
   QCheckBox* erreurs_;
   QCheckBox* reseau_;
