@@ -114,6 +114,8 @@ TEST(Commands, EnabledByProgramState) {
       {ouverte, Commande::DetailTrame, false},            {choisie, Commande::DetailTrame, true},
       {lecture, Commande::DetailTrame, true},             {lecture, Commande::OuvrirAcquisition, false},
       {lecture, Commande::Quitter, true},                 {rien, Commande::OuvrirAcquisition, true},
+      {rien, Commande::Exporter, false},                  {ouverte, Commande::Exporter, true},
+      {lecture, Commande::Exporter, false},
   };
   for (const Cas& c : cas) {
     SCOPED_TRACE(static_cast<int>(c.commande));

@@ -41,6 +41,8 @@ bool COuvreurBureau::Lance(const std::vector<std::string>& arguments) {
   return true;
 }
 
+ProgrammesExport COuvreurBureau::Programmes() const { return {SurLeChemin(gestionnaire_), SurLeChemin(tableur_)}; }
+
 bool COuvreurBureau::OuvreTraitementTexte(const std::string& fichier) { return Lance({gestionnaire_, fichier}); }
 
 bool COuvreurBureau::OuvreTableur(const std::string& fichier) {

@@ -98,23 +98,19 @@ Interpretation Interprete(const LIGNE_TRAME& l, const std::vector<DONNEE_UTILISA
 
 }  // namespace
 
-DisponibiliteExport Disponibilite(const CBrenvaleDoc& doc, bool selection, bool debits) {
-  DisponibiliteExport d;
-  d.reseau = !doc.Reseau.Table().empty();
-  d.debits = debits;
-  d.etatTrames = doc.Resultats.ulNbTramesAffichables == 0 ? 0 : selection ? 1 : 2;
-  return d;
+bool RienATransferer(const CBrenvaleDoc& doc) {
+  return doc.Resultats.ullNbTramesAcquises == 0 && doc.Resultats.ulNbTramesAffichables == 0;
 }
 
 ResultatExport ExporteTexte(const std::string& chemin, const PARAM_EXPORT& p, const SourceExport& s, uint64_t premiere,
-                            uint64_t derniere) {
+                            uint64_t derniere, IProgresExport* progres) {
   ResultatExport r;
   const CBrenvaleDoc& doc = s.doc;
   const AcqResults& res = doc.Resultats;
   const bool trames = p.ulTrames != TRAMES_AUCUNE && res.ulNbTramesAffichables > 0;
   const bool selectionVide =
       p.ulTrames == TRAMES_SELECTION && (premiere > derniere || premiere >= res.ulNbTramesAffichables);
-  if ((res.ullNbTramesAcquises == 0 && res.ulNbTramesAffichables == 0) || selectionVide) {
+  if (RienATransferer(doc) || selectionVide) {
     r.etat = ResultatExport::RienATransferer;
     r.message = "There is nothing to transfer.";
     return r;
@@ -131,6 +127,13 @@ ResultatExport ExporteTexte(const std::string& chemin, const PARAM_EXPORT& p, co
   std::string& t = out.buffer();
   const bool tableur = p.ulFormat == EXPORT_TABLEUR;
   const std::string sep = tableur ? (p.bUtiliseSeparateur && !p.separateur.empty() ? p.separateur : "\t") : "";
+  // Stopped by the caller: `fichier` drops the temporary as it goes.
+  const auto arrete = [&](uint64_t faites, uint64_t total) {
+    if (progres == nullptr || progres->Continue(faites, total)) return false;
+    r.etat = ResultatExport::Annule;
+    r.message = "The export was cancelled.";
+    return true;
+  };
   const auto libelle = [&](std::string_view l, size_t largeur, std::string_view v) {
     Ligne ligne(t, tableur, sep);
     ligne.colonne(l, largeur);
@@ -196,6 +199,8 @@ ResultatExport ExporteTexte(const std::string& chemin, const PARAM_EXPORT& p, co
     lecteur.AvecOctets(interprete);
     std::vector<LIGNE_TRAME> lignes;
     derniere = std::min<uint64_t>(derniere, res.ulNbTramesAffichables - 1);
+    const uint64_t total = premiere <= derniere ? derniere - premiere + 1 : 0;
+    if (arrete(0, total)) return r;
     bool premiereLigne = true;
     for (uint64_t ligne = premiere; ligne <= derniere && !out.failed();) {
       const size_t voulu = static_cast<size_t>(std::min<uint64_t>(derniere - ligne + 1, 4096));
@@ -235,7 +240,10 @@ ResultatExport ExporteTexte(const std::string& chemin, const PARAM_EXPORT& p, co
         return r;
       }
       ligne += lu;
+      if (arrete(r.lignes, total)) return r;
     }
+  } else if (arrete(0, 0)) {
+    return r;
   }
   if (!fichier.commit(out)) {
     r.etat = ResultatExport::ErreurEcriture;

@@ -160,6 +160,11 @@ std::optional<uint64_t> CListViewAcq::PremiereLigneSelectionnee() const {
   return std::min(ancre_, courante_);
 }
 
+std::optional<std::pair<uint64_t, uint64_t>> CListViewAcq::LignesSelectionnees() const {
+  if (!selection_) return std::nullopt;
+  return std::pair{std::min(ancre_, courante_), std::max(ancre_, courante_)};
+}
+
 uint64_t CListViewAcq::LigneDuHaut() const { return modele_->DebutFenetre(); }
 
 void CListViewAcq::SelectionneLigne(uint64_t ligne) {

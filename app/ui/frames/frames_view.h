@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "brv_core/document/brenvale_doc.h"
 #include "brv_core/document/row_reader.h"
@@ -40,6 +41,8 @@ class CListViewAcq : public QTableView {
   // Rows the list holds (the model holds the window on screen).
   uint64_t NombreLignes() const;
   std::optional<uint64_t> PremiereLigneSelectionnee() const;
+  // The first and last selected rows.
+  std::optional<std::pair<uint64_t, uint64_t>> LignesSelectionnees() const;
   uint64_t LigneDuHaut() const;
   void SelectionneLigne(uint64_t ligne);           // clear, select, focus, scroll into view
   void LitLargeurs(QSettings& s);                  // section "LVAcq", keys of the column table

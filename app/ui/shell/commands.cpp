@@ -56,6 +56,7 @@ EtatCommande EtatDe(Commande c, const EtatProgramme& e) {
       return {};
     case C::EnregistrerAcquisition:
     case C::EnregistrerSousAcquisition:
+    case C::Exporter:
       if (!e.captureOuverte) return {false, kSansCapture};
       if (e.tacheEnCours) return {false, kPendantTache};
       return {};
@@ -74,8 +75,6 @@ EtatCommande EtatDe(Commande c, const EtatProgramme& e) {
     case C::Statistiques:
       if (!e.figures) return {false, kSansCapture};
       return {};
-    case C::Exporter:
-      return {false, kAVenir};
     case C::ConfigurationAcquisition:
     case C::ConfigurationAffichage:
       // Shown read-only while a task runs.

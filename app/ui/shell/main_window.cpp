@@ -25,6 +25,7 @@
 #include "config/acq_sheet.h"
 #include "config/display_sheet.h"
 #include "dialogs/about_dialog.h"
+#include "dialogs/export_run.h"
 #include "dialogs/statistics_dialog.h"
 #include "dialogs/frame_detail_dialog.h"
 #include "dialogs/goto_dialog.h"
@@ -248,6 +249,7 @@ void CMainFrame::ConstruitMenus() {
   Connecte(Commande::Statistiques, &CMainFrame::CmdStatistiques);
   Connecte(Commande::ConfigurationAcquisition, &CMainFrame::CmdConfigurationAcquisition);
   Connecte(Commande::ConfigurationAffichage, &CMainFrame::CmdConfigurationAffichage);
+  Connecte(Commande::Exporter, &CMainFrame::CmdExporter);
   Connecte(Commande::AcquisitionLibre, &CMainFrame::CmdAcquisitionLibre);
   Connecte(Commande::AcquisitionDeclenchee, &CMainFrame::CmdAcquisitionDeclenchee);
   for (const Commande c : kCommandesVues) {
@@ -643,6 +645,16 @@ void CMainFrame::CmdStatistiques() {
     if (f && f->final) dlg.Affiche(*f);
   });
   dlg.exec();
+}
+
+void CMainFrame::CmdExporter() {
+  if (!captureOuverte_ || tache_->EnCours() || ctl_) return;
+  // Held for the export: its points and padding are the source's.
+  const std::shared_ptr<const brv::InstantaneVues> figures = figures_;
+  const brv::SourceExport source{*doc_, fichier_, figures ? figures->bourrage : brv::BourrageEnVigueur{},
+                                 figures ? &figures->points : nullptr, donneesChargees_ ? &donnees_ : nullptr};
+  QSettings s = Reglages();
+  Exporte(source, liste_->LignesSelectionnees(), s, rapport_, this);
 }
 
 void CMainFrame::CmdAPropos() {

@@ -111,6 +111,7 @@ class CMainFrame : public QMainWindow {
   void CmdStatistiques();
   void CmdConfigurationAcquisition();
   void CmdConfigurationAffichage();
+  void CmdExporter();
 
   // The wait dialog, its texts and its stop button.
   void MontreAttente();

@@ -164,8 +164,15 @@ class Photographe : public QObject {
   }
 
   void Statistiques() {
-    PhotoModale(QStringLiteral("statistics-dialog"), &Photographe::Feuilles);
+    PhotoModale(QStringLiteral("statistics-dialog"), &Photographe::Export);
     fenetre_.Action(Commande::Statistiques)->trigger();
+  }
+
+  // With a row selected, so that every frames choice is offered.
+  void Export() {
+    fenetre_.Liste()->SelectionneLigne(3);
+    PhotoModale(QStringLiteral("export-dialog"), &Photographe::Feuilles);
+    fenetre_.Action(Commande::Exporter)->trigger();
   }
 
   // Every page of both configuration sheets.

@@ -4,6 +4,8 @@
 #include <QMainWindow>
 #include <QSplitter>
 
+#include "brv_core/report/export_choices.h"
+
 namespace brv::ui {
 
 namespace {
@@ -75,6 +77,22 @@ void RestaurePanneaux(QSettings& s, int numero, QSplitter& splitter) {
     tailles << t;
   }
   splitter.setSizes(tailles);
+}
+
+brv::PARAM_EXPORT LitChoixExport(QSettings& s) {
+  s.beginGroup(QString::fromLatin1(brv::kGroupeReglagesExport));
+  brv::ReglagesExport r;
+  for (const QString& cle : s.childKeys()) r[cle.toStdString()] = s.value(cle).toString().toStdString();
+  s.endGroup();
+  return brv::LitReglagesExport(r);
+}
+
+void SauveChoixExport(QSettings& s, const brv::PARAM_EXPORT& p) {
+  s.beginGroup(QString::fromLatin1(brv::kGroupeReglagesExport));
+  for (const auto& [cle, valeur] : brv::EcritReglagesExport(p)) {
+    s.setValue(QString::fromStdString(cle), QString::fromStdString(valeur));
+  }
+  s.endGroup();
 }
 
 QStringList FichiersRecents(QSettings& s) {

@@ -8,6 +8,8 @@
 
 #include <optional>
 
+#include "brv_core/report/text_export.h"
+
 class QMainWindow;
 class QSplitter;
 
@@ -28,6 +30,10 @@ bool RestaurePlacement(QSettings& s, QMainWindow& fenetre);
 // default size.
 void SauvePanneaux(QSettings& s, int numero, const QSplitter& splitter);
 void RestaurePanneaux(QSettings& s, int numero, QSplitter& splitter);
+
+// The last export choices, under "ExportTxt".
+brv::PARAM_EXPORT LitChoixExport(QSettings& s);
+void SauveChoixExport(QSettings& s, const brv::PARAM_EXPORT& p);
 
 QStringList FichiersRecents(QSettings& s);
 // Puts the file first; the list keeps six.

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <iterator>
 #include <sstream>
 
@@ -149,6 +151,54 @@ TEST_F(TextExport, MissingRowsFailAndLeaveThePreviousFile) {
   PARAM_EXPORT p = trames_seules();
   p.ulTrames = TRAMES_SELECTION;
   EXPECT_EQ(exporte(p, 20, 30).etat, ResultatExport::RienATransferer);
+}
+
+// Stopped at any point, the export leaves the folder as it found it.
+TEST_F(TextExport, StoppedExportLeavesNothingBehind) {
+  capture(vandrel::BT_ZIZA_BI);
+  struct Arret : IProgresExport {
+    explicit Arret(int n) : reste(n) {}
+    bool Continue(uint64_t faites, uint64_t total) override {
+      appels.emplace_back(faites, total);
+      return reste-- > 0;
+    }
+    int reste;
+    std::vector<std::pair<uint64_t, uint64_t>> appels;
+  };
+  using Appels = std::vector<std::pair<uint64_t, uint64_t>>;
+  const struct {
+    bool trames;
+    bool precedent;  // an export already there
+    int continues;   // calls answered "go on" before the stop
+    ResultatExport::Etat etat;
+    Appels appels;
+  } cas[] = {
+      {true, false, 0, ResultatExport::Annule, {{0, 20}}},
+      {true, true, 1, ResultatExport::Annule, {{0, 20}, {20, 20}}},  // every row written, not yet renamed
+      {false, false, 0, ResultatExport::Annule, {{0, 0}}},
+      {true, true, 2, ResultatExport::Ok, {{0, 20}, {20, 20}}},
+  };
+  for (const auto& c : cas) {
+    SCOPED_TRACE(&c - cas);
+    std::filesystem::remove(sortie_);
+    if (c.precedent) std::ofstream(sortie_) << "previous export\n";
+    PARAM_EXPORT p;
+    if (!c.trames) p.ulTrames = TRAMES_AUCUNE;
+    Arret arret(c.continues);
+    SourceExport s{doc_, fichier_, resultat_.bourrage, &resultat_.points, nullptr};
+    const ResultatExport r = ExporteTexte(sortie_, p, s, 0, 19, &arret);
+    EXPECT_EQ(r.etat, c.etat) << r.message;
+    EXPECT_EQ(arret.appels, c.appels);
+    std::set<std::string> noms;
+    for (const auto& e : std::filesystem::directory_iterator(dir_.file(""))) noms.insert(e.path().filename().string());
+    const bool sortie = c.precedent || c.etat == ResultatExport::Ok;
+    const std::set<std::string> attendus =
+        sortie ? std::set<std::string>{"capture.dat", "brv.txt"} : std::set<std::string>{"capture.dat"};
+    EXPECT_EQ(noms, attendus);
+    if (c.precedent && c.etat != ResultatExport::Ok) {
+      EXPECT_EQ(lignes_de(sortie_), std::vector<std::string>{"previous export"});
+    }
+  }
 }
 
 TEST_F(TextExport, FailuresAndViewers) {

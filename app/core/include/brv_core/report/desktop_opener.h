@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "brv_core/report/export_choices.h"
 #include "brv_core/report/text_export.h"
 
 namespace brv {
@@ -16,6 +17,10 @@ class COuvreurBureau : public IOuvreurFichier {
 
   bool OuvreTraitementTexte(const std::string& fichier) override;
   bool OuvreTableur(const std::string& fichier) override;
+
+  // Which programs are there: the handler, and the spreadsheet program itself (without it the
+  // handler would open the file, but not as a spreadsheet).
+  ProgrammesExport Programmes() const;
 
  private:
   // Starts the program without waiting for it; false when it cannot be started.

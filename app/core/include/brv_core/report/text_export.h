@@ -33,14 +33,6 @@ struct PARAM_EXPORT {
   uint32_t ulContenu = 0;  // 0 raw, 1 interpreted according to user data
 };
 
-// What the export can offer, for the dialog.
-struct DisponibiliteExport {
-  bool reseau = false;  // a network configuration was computed
-  bool debits = false;  // data rates were computed
-  int etatTrames = 0;   // 0 no frames, 1 a selection exists, 2 frames but no selection
-};
-DisponibiliteExport Disponibilite(const CBrenvaleDoc& doc, bool selection, bool debits);
-
 // What a run computed beside the document (padding in effect, data-rate points).
 struct SourceExport {
   const CBrenvaleDoc& doc;
@@ -50,17 +42,29 @@ struct SourceExport {
   const std::vector<DONNEE_UTILISATEUR>* donnees = nullptr;
 };
 
+// The document holds nothing to export: no frame acquired and none to list.
+bool RienATransferer(const CBrenvaleDoc& doc);
+
 struct ResultatExport {
-  enum Etat { Ok, RienATransferer, CreationImpossible, ErreurLecture, ErreurEcriture } etat = Ok;
+  enum Etat { Ok, RienATransferer, CreationImpossible, ErreurLecture, ErreurEcriture, Annule } etat = Ok;
   std::string message;
   std::string detail;  // the system's text of a failed creation or write
   uint64_t lignes = 0;
 };
 
+// Told how far the frames are written, from the thread that writes; answering false stops the
+// export, which then leaves nothing behind.
+class IProgresExport {
+ public:
+  virtual ~IProgresExport() = default;
+  virtual bool Continue(uint64_t lignesEcrites, uint64_t lignesTotal) = 0;
+};
+
 // Writes the export of rows [premiere, derniere] (inclusive; only when frames are chosen). The
-// file is replaced only by a whole export: on any failure the previous one is left as it was.
+// file is replaced only by a whole export: on any failure, or when stopped, the previous one is
+// left as it was.
 ResultatExport ExporteTexte(const std::string& chemin, const PARAM_EXPORT& p, const SourceExport& source,
-                            uint64_t premiere, uint64_t derniere);
+                            uint64_t premiere, uint64_t derniere, IProgresExport* progres = nullptr);
 
 // Opens the exported file with the desktop's programs (the GUI and the CLI supply it).
 class IOuvreurFichier {
