@@ -2,14 +2,18 @@
 
 #include <QApplication>
 #include <QChart>
+#include <QComboBox>
 #include <QDir>
 #include <QLineSeries>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPointer>
 #include <QScreen>
 #include <QSet>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWindow>
 
 #include <cstdio>
@@ -18,7 +22,10 @@
 
 #include "brv_core/acquisition/card_selection.h"
 #include "charts/data_rate_chart.h"
+#include "brv_core/config/config_fields.h"
+#include "brv_core/definitions/definition_table.h"
 #include "dialogs/card_dialog.h"
+#include "dialogs/definition_dialog.h"
 #include "dialogs/frame_detail_dialog.h"
 #include "dialogs/goto_dialog.h"
 #include "frames/frames_view.h"
@@ -161,8 +168,72 @@ class Photographe : public QObject {
   }
 
   void Statistiques() {
-    PhotoModale(QStringLiteral("statistics-dialog"), &Photographe::Fin);
+    PhotoModale(QStringLiteral("statistics-dialog"), &Photographe::Definitions);
     fenetre_.Action(Commande::Statistiques)->trigger();
+  }
+
+  // The frame definition dialog, filled by the UNI-TE picker, and each of the four pickers.
+  void Definitions() {
+    DEFINITION_TRAME d = NouvelleDefinition();
+    DefinitNom(d, "UNI-TE READ_CPU from station 3");
+    definition_ = new CDefTrameEvtDlg(JeuDefinitions::Filtre, TableDefinitions{}, -1, d, &fenetre_);
+    definition_->setAttribute(Qt::WA_DeleteOnClose);
+    definition_->show();
+    QTimer::singleShot(kAttenteMs, this, [this] {
+      PhotoSelecteur(QStringLiteral("picker-unite"), true, &Photographe::DefinitionRemplie, [](QWidget& p) {
+        if (auto* requetes = p.findChild<QListWidget*>(QStringLiteral("requetes"))) requetes->setCurrentRow(2);
+        if (auto* source = p.findChild<QComboBox*>(QStringLiteral("source"))) source->setCurrentText(QStringLiteral("3"));
+      });
+      definition_->OuvreUniTe();
+    });
+  }
+
+  void DefinitionRemplie() {
+    auto* champs = definition_->findChild<QTreeWidget*>(QStringLiteral("champs"));
+    if (champs == nullptr || champs->topLevelItemCount() != 7) Echec(QStringLiteral("definition-dialog: the picker did not fill it"));
+    if (champs != nullptr && champs->topLevelItemCount() > 0) champs->setCurrentItem(champs->topLevelItem(champs->topLevelItemCount() - 1));
+    QTimer::singleShot(kAttenteMs, this, [this] {
+      Photo(definition_, QStringLiteral("definition-dialog"));
+      PhotoSelecteur(QStringLiteral("picker-com"), false, &Photographe::SelecteurTelegrammes);
+      definition_->OuvreMotsCom();
+    });
+  }
+
+  void SelecteurTelegrammes() {
+    PhotoSelecteur(QStringLiteral("picker-telegrams"), false, &Photographe::SelecteurIdentification);
+    definition_->OuvreTelegrammes();
+  }
+
+  void SelecteurIdentification() {
+    PhotoSelecteur(QStringLiteral("picker-identification"), false, &Photographe::FinDefinitions);
+    definition_->OuvreIdentification();
+  }
+
+  void FinDefinitions() {
+    if (definition_) definition_->close();
+    Fin();
+  }
+
+  // A picker's picture from inside its event loop, after `choix` set its controls; then OK
+  // (valide) or Cancel, and `suite` once the picker has returned.
+  void PhotoSelecteur(const QString& nom, bool valide, void (Photographe::*suite)(),
+                      std::function<void(QWidget&)> choix = {}) {
+    QTimer::singleShot(kAttenteMs + 200, this, [this, nom, valide, suite, choix] {
+      auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (dlg == nullptr) {
+        Echec(nom + QStringLiteral(": window did not appear"));
+      } else {
+        if (choix) choix(*dlg);
+        QApplication::processEvents();
+        Photo(dlg, nom);
+        if (valide) {
+          dlg->accept();
+        } else {
+          dlg->reject();
+        }
+      }
+      QTimer::singleShot(0, this, [this, suite] { (this->*suite)(); });
+    });
   }
 
   void Photo(QWidget* w, const QString& nom) {
@@ -210,6 +281,7 @@ class Photographe : public QObject {
   QString dossier_;
   int code_ = 0;
   std::vector<std::shared_ptr<simcard::SimCard>> cartes_;
+  QPointer<CDefTrameEvtDlg> definition_;
 };
 
 }  // namespace
