@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,11 +22,16 @@
 #include <vector>
 
 #include "brv_core/config/config_fields.h"
+#include "brv_core/definitions/definition_rules.h"
 #include "brv_core/definitions/definition_table.h"
 #include "brv_core/file/config_file.h"
 #include "dialogs/definition_dialog.h"
 #include "dialogs/definition_list.h"
+#include "dialogs/pickers/com_picker.h"
+#include "dialogs/pickers/identification_picker.h"
 #include "dialogs/pickers/picker_dialog.h"
+#include "dialogs/pickers/telegram_picker.h"
+#include "dialogs/pickers/unite_picker.h"
 
 namespace brv::ui {
 namespace {
@@ -110,6 +117,106 @@ TEST(DefinitionEditor, APickersOkRefillsTheDialog) {
     EXPECT_EQ(dlg.Definition().champs.size(), static_cast<size_t>(c.positions.size()));
     EXPECT_EQ(dlg.Definition().bNePasDissocierRP, c.dissocierCoche ? 1u : 0u);
   }
+}
+
+TEST(DefinitionEditor, PickersStartWithTheirDefaultsAndLinkTheirBoxes) {
+  DEFINITION_TRAME d;
+  CuniTEConfDial unite(d);
+  CTelegram telegrammes(d);
+  CIdfStationsDlg identification(d);
+  CCOMDialDlg motsCom(d);
+  EXPECT_EQ(unite.windowTitle(), "UNI-TE Requests");
+  EXPECT_EQ(telegrammes.windowTitle(), "Telegrams");
+  EXPECT_EQ(identification.windowTitle(), "Stations  Identification variables");
+  EXPECT_EQ(motsCom.windowTitle(), "COM Words");
+  EXPECT_TRUE(Enfant<QCheckBox>(unite, "requete")->isChecked());
+  EXPECT_TRUE(Enfant<QRadioButton>(identification, "presence")->isChecked());
+  EXPECT_EQ(Enfant<QComboBox>(unite, "source")->count(), 65);  // a blank, then 0 to 63
+  EXPECT_EQ(Enfant<QComboBox>(motsCom, "station")->count(), 32);
+
+  for (QWidget* w : {static_cast<QWidget*>(&unite), static_cast<QWidget*>(&telegrammes)}) {
+    auto* paires = Enfant<QCheckBox>(*w, "paires");
+    auto* impaires = Enfant<QCheckBox>(*w, "impaires");
+    EXPECT_EQ(paires->isChecked(), w == &unite);
+    impaires->setChecked(true);
+    EXPECT_FALSE(paires->isChecked());
+    paires->setChecked(true);
+    EXPECT_FALSE(impaires->isChecked());
+    paires->setChecked(false);
+    EXPECT_FALSE(impaires->isChecked());  // both may stay clear
+  }
+
+  // Only the telegrams themselves have a destination and a parity.
+  auto* option = Enfant<QCheckBox>(telegrammes, "option");
+  for (const bool coche : {false, true, false}) {
+    option->setChecked(coche);
+    EXPECT_EQ(Enfant<QComboBox>(telegrammes, "destination")->isEnabled(), coche);
+    EXPECT_EQ(Enfant<QCheckBox>(telegrammes, "paires")->isEnabled(), coche);
+    EXPECT_EQ(Enfant<QCheckBox>(telegrammes, "impaires")->isEnabled(), coche);
+    EXPECT_TRUE(Enfant<QComboBox>(telegrammes, "source")->isEnabled());
+  }
+}
+
+// The core's checks reach the user as message boxes: refusals with the error icon, questions
+// with the warning icon whose No keeps the list as it was.
+TEST(DefinitionEditor, BitFieldEditorAndOkAnswerThroughMessageBoxes) {
+  const struct {
+    const char* cas;
+    uint8_t type;
+    const char* position;
+    const char* longueur;
+    const char* valeur;
+    int interpretation;
+    QMessageBox::StandardButton reponse;
+    QMessageBox::Icon icone;  // NoIcon: no box
+    int lignes;
+    const char* valeurMontree;
+  } cas[] = {
+      {"control byte", 0x02, "0", "8", "1", INTERP_HEXA, QMessageBox::Ok, QMessageBox::Critical, 0, "1"},
+      {"beyond the frame, No", 0x02, "1040", "16", "1", INTERP_HEXA, QMessageBox::No, QMessageBox::Warning, 0, "1"},
+      {"beyond the frame, Yes", 0x02, "1040", "16", "1", INTERP_HEXA, QMessageBox::Yes, QMessageBox::Warning, 1, "1"},
+      {"binary on a user frame", 0, "0", "8", "10102", INTERP_BINAIRE, QMessageBox::Ok, QMessageBox::NoIcon, 1, "1010"},
+  };
+  for (const auto& c : cas) {
+    SCOPED_TRACE(c.cas);
+    DEFINITION_TRAME d = NouvelleDefinition();
+    d.ucTypeTrame = c.type;
+    CDefTrameEvtDlg dlg(JeuDefinitions::Evenement, TableDefinitions{}, -1, d);
+    Enfant<QLineEdit>(dlg, "position")->setText(QLatin1String(c.position));
+    Enfant<QLineEdit>(dlg, "longueur")->setText(QLatin1String(c.longueur));
+    Enfant<QComboBox>(dlg, "operation")->setCurrentIndex(OP_EGAL);
+    Enfant<QLineEdit>(dlg, "valeur")->setText(QLatin1String(c.valeur));
+    dlg.findChild<QButtonGroup*>(QStringLiteral("interpretation"))->button(c.interpretation)->setChecked(true);
+    dlg.findChild<QButtonGroup*>(QStringLiteral("signe"))->button(0)->setChecked(true);
+    QMessageBox::Icon icone = QMessageBox::NoIcon;
+    SurModale([&] { Enfant<QPushButton>(dlg, "ajouterChamp")->click(); },
+              [&](QWidget& w) {
+                auto* boite = qobject_cast<QMessageBox*>(&w);
+                ASSERT_NE(boite, nullptr);
+                icone = boite->icon();
+                boite->button(c.reponse)->click();
+              });
+    EXPECT_EQ(icone, c.icone);
+    EXPECT_EQ(Enfant<QTreeWidget>(dlg, "champs")->topLevelItemCount(), c.lignes);
+    EXPECT_EQ(Enfant<QLineEdit>(dlg, "valeur")->text(), c.valeurMontree);
+  }
+
+  TableDefinitions liste;
+  DEFINITION_TRAME prise = NouvelleDefinition();
+  DefinitNom(prise, "Taken");
+  AjouteDefinition(liste, prise);
+  CDefTrameEvtDlg dlg(JeuDefinitions::Evenement, liste, -1, NouvelleDefinition());
+  Enfant<QLineEdit>(dlg, "nom")->setText(QStringLiteral("TAKEN"));
+  QString message;
+  SurModale([&] { dlg.accept(); },
+            [&](QWidget& w) {
+              auto* boite = qobject_cast<QMessageBox*>(&w);
+              ASSERT_NE(boite, nullptr);
+              EXPECT_EQ(boite->icon(), QMessageBox::Critical);
+              message = boite->text();
+            });
+  EXPECT_EQ(message, "This frame name already exists.\nPlease define another one.");
+  EXPECT_NE(dlg.result(), QDialog::Accepted);
 }
 
 TableDefinitions Table(size_t nb, const char* prefixe) {

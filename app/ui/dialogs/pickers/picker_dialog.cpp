@@ -9,6 +9,8 @@ namespace brv::ui {
 CSelecteurDlg::CSelecteurDlg(DEFINITION_TRAME& definition, const QString& titre, QWidget* parent)
     : QDialog(parent), definition_(definition) {
   setWindowTitle(titre);
+  // Wide enough for the title bar to show the whole title.
+  setMinimumWidth(fontMetrics().horizontalAdvance(titre) + 4 * fontMetrics().height());
 }
 
 void CSelecteurDlg::accept() {

@@ -33,6 +33,7 @@ CuniTEConfDial::CuniTEConfDial(DEFINITION_TRAME& definition, QWidget* parent)
     requetes_->addItem(QString::fromLatin1(r.nom.data(), static_cast<qsizetype>(r.nom.size())));
   }
   requetes_->setSelectionMode(QAbstractItemView::SingleSelection);
+  requetes_->setMinimumHeight(requetes_->fontMetrics().height() * 16);
   requete_->setChecked(true);
   paires_->setChecked(true);
   Exclusives(paires_, impaires_);
