@@ -8,9 +8,18 @@ std::string NomDefinition(const DEFINITION_TRAME& d) {
   return std::string(d.szNom.data(), strnlen(d.szNom.data(), d.szNom.size()));
 }
 
+std::string DebutNom(std::string_view nom, size_t max) {
+  if (nom.size() <= max) return std::string(nom);
+  size_t n = max;
+  // Back to the first byte of the character the cut would split.
+  while (n > 0 && (static_cast<unsigned char>(nom[n]) & 0xC0) == 0x80) --n;
+  return std::string(nom.substr(0, n));
+}
+
 void DefinitNom(DEFINITION_TRAME& d, const std::string& nom) {
   d.szNom.fill('\0');
-  std::memcpy(d.szNom.data(), nom.data(), std::min(nom.size(), d.szNom.size() - 1));
+  const std::string debut = DebutNom(nom, d.szNom.size() - 1);
+  std::memcpy(d.szNom.data(), debut.data(), debut.size());
 }
 
 namespace {

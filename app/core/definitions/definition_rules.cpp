@@ -196,6 +196,76 @@ Verdict ValideDefinition(std::string_view nom, const TableDefinitions& liste, in
   return {};
 }
 
+Verdict TermineDefinition(std::string_view nom, const TableDefinitions& liste, int index, JeuDefinitions jeu,
+                          DEFINITION_TRAME& d) {
+  Verdict v = ValideDefinition(nom, liste, index);
+  if (!v.ok()) return v;
+  DefinitNom(d, std::string(nom));
+  d.bNePasDissocierRP = NePasDissocierApplicable(jeu, d.ucTypeTrame) && d.bNePasDissocierRP ? 1 : 0;
+  AppliqueOrdreOctets(d, d.ulOrdreOctets);
+  return v;
+}
+
+int RangChoixType(uint8_t typeTrame) {
+  const int rang = typeTrame == kTypeDefiniParUtilisateur ? -1 : RangTypeTrame(typeTrame);
+  return rang < 0 ? static_cast<int>(kTypesTrame.size()) : rang;
+}
+
+uint8_t TypeDuChoix(int rang) {
+  if (rang < 0 || rang >= static_cast<int>(kTypesTrame.size())) return kTypeDefiniParUtilisateur;
+  return kTypesTrame[static_cast<size_t>(rang)].ucControle;
+}
+
+bool NePasDissocierApplicable(JeuDefinitions jeu, uint8_t typeTrame) {
+  const TypeTrame* t = TypeTrameDe(typeTrame);
+  return jeu == JeuDefinitions::Filtre && t != nullptr && t->classe == ClasseTrame::Identification;
+}
+
+const std::array<OrdreOctetsTexte, 3> kOrdresOctets = {{
+    {"MSB", "The most significant byte is sent first, for the entire frame"},
+    {"LSB", "The less significant byte is sent first, for the entire frame"},
+    {"Free", "A transmission order must be associated to each bit field"},
+}};
+
+void AppliqueOrdreOctets(DEFINITION_TRAME& d, uint32_t ordre) {
+  if (ordre != ORDRE_MSB && ordre != ORDRE_LSB) return;
+  for (CHAMP_BITS& c : d.champs) c.ulOrdre = ordre;
+}
+
+std::string TexteIdentifiant(uint16_t identifiant) { return format("%04X", unsigned{identifiant}); }
+
+bool AnalyseIdentifiant(std::string_view texte, uint16_t& identifiant) {
+  const std::string_view t = sans_blancs(texte);
+  if (t.size() > 4) return false;
+  unsigned v = 0;
+  for (const char ch : t) {
+    if (!std::isxdigit(static_cast<unsigned char>(ch))) return false;
+    v = v * 16 + static_cast<unsigned>(std::isdigit(static_cast<unsigned char>(ch)) ? ch - '0' : (std::toupper(ch) - 'A' + 10));
+  }
+  identifiant = static_cast<uint16_t>(v);
+  return true;
+}
+
+const std::array<const char*, 6> kColonnesChampsBits = {"Position", "Length", "Operation", "Value", "Signed", "Order"};
+
+std::array<std::string, 6> TextesChampBits(const CHAMP_BITS& c) {
+  const char* symbole = c.ulOperation < kOperations.size() ? kOperations[c.ulOperation].symbole : "?";
+  return {format("%u", unsigned{c.usPosition}), format("%u", unsigned{c.ucLongueur}), symbole, FormateValeurChamp(c),
+          c.bSigne ? "X" : " ", c.ulOrdre ? "LSB" : "MSB"};
+}
+
+SaisieChampBits SaisieChampDe(const CHAMP_BITS& c) {
+  SaisieChampBits s;
+  s.position = format("%u", unsigned{c.usPosition});
+  s.longueur = format("%u", unsigned{c.ucLongueur});
+  s.operation = c.ulOperation < kOperations.size() ? static_cast<int>(c.ulOperation) : -1;
+  s.valeur = TexteValeur(c.ullValeur, c.ulInterpretation, c.bSigne != 0, c.ucLongueur);
+  s.signe = c.bSigne ? 1 : 0;
+  s.interpretation = c.ulInterpretation <= INTERP_FLOTTANT_SCIENTIFIQUE ? static_cast<int>(c.ulInterpretation) : -1;
+  s.ordre = c.ulOrdre ? 1 : 0;
+  return s;
+}
+
 Verdict VerifieMethodeDeclenchement(int methode, size_t nbDefinitions, const QuestionOuiNon& demande) {
   if (methode < 0 || methode >= static_cast<int>(kMethodesDeclenchement.size())) {
     return refuse("Please, select a trigger method.");

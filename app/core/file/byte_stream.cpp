@@ -15,6 +15,9 @@ constexpr size_t kBlock = 64 * 1024;
 
 ByteReader::ByteReader(int fd, uint64_t begin, uint64_t end) : fd_(fd), end_(std::max(begin, end)), pos_(begin) {}
 
+ByteReader::ByteReader(std::span<const uint8_t> octets)
+    : fd_(-1), end_(octets.size()), pos_(0), buf_(octets.begin(), octets.end()), buf_len_(octets.size()) {}
+
 void ByteReader::rewind(uint64_t pos) {
   pos_ = std::min(pos, end_);
   ok_ = true;
@@ -22,6 +25,7 @@ void ByteReader::rewind(uint64_t pos) {
 
 bool ByteReader::fill(size_t n) {
   if (pos_ >= buf_start_ && pos_ + n <= buf_start_ + buf_len_) return true;
+  if (fd_ < 0) return false;  // in memory: the buffer is all there is
   const size_t want = static_cast<size_t>(std::min<uint64_t>(std::max(n, kBlock), end_ - pos_));
   if (buf_.size() < want) buf_.resize(want);
   const int64_t got = platform::read_at(fd_, buf_.data(), want, pos_);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <utility>
 
 #include <brv_platform/files.h>
 
@@ -53,24 +54,46 @@ bool LireChamp(ByteReader& in, CHAMP_BITS& c) {
          in.u32(c.ulNonInterprete);
 }
 
+void EcrireDefinition(ByteWriter& out, const DEFINITION_TRAME& d, JeuDefinitions jeu, FormeConfiguration forme) {
+  char nom[kLgNomDefinition] = {};
+  std::memcpy(nom, d.szNom.data(), strnlen(d.szNom.data(), kLgNomDefinition - 1));
+  out.bytes(nom, sizeof nom);
+  out.u8(d.ucTypeTrame);
+  if (!forme.fichierAcqOuvert) out.u16(d.usIdentifiant);
+  // The count is stored in one byte: never write more conditions than it can announce.
+  const size_t k = std::min(d.champs.size(), kNbChampsMax);
+  out.u8(static_cast<uint8_t>(k));
+  for (size_t c = 0; c < k; ++c) EcrireChamp(out, d.champs[c]);
+  out.u32(d.ulOrdreOctets);
+  if (jeu == JeuDefinitions::Filtre) out.u32(d.bNePasDissocierRP);
+  if (jeu != JeuDefinitions::Declenchement) out.u32(d.bUtilisee);
+}
+
+bool LireDefinition(ByteReader& in, DEFINITION_TRAME& d, JeuDefinitions jeu, FormeConfiguration forme) {
+  if (!in.bytes(d.szNom.data(), kLgNomDefinition)) return false;
+  d.szNom[kLgNomDefinition - 1] = '\0';
+  if (!in.u8(d.ucTypeTrame)) return false;
+  if (!forme.fichierAcqOuvert && !in.u16(d.usIdentifiant)) return false;
+  uint8_t k = 0;
+  // Conditions are only allocated once the file is known to hold them.
+  if (!in.u8(k) || k * uint64_t{sizeof(CHAMP_BITS)} > in.remaining()) return false;
+  d.champs.resize(k);
+  for (auto& c : d.champs) {
+    if (!LireChamp(in, c)) return false;
+  }
+  if (!in.u32(d.ulOrdreOctets)) return false;
+  if (jeu == JeuDefinitions::Filtre && !in.u32(d.bNePasDissocierRP)) return false;
+  if (jeu == JeuDefinitions::Declenchement) {
+    d.bUtilisee = 1;  // trigger definitions are always in use
+    return true;
+  }
+  return in.u32(d.bUtilisee);
+}
+
 void EcrireDefinitions(ByteWriter& out, const TableDefinitions& table, JeuDefinitions jeu, FormeConfiguration forme) {
   const size_t nb = std::min<size_t>(table.nb, kNbDefinitionsMax);
   out.u8(static_cast<uint8_t>(nb));
-  for (size_t i = 0; i < nb; ++i) {
-    const DEFINITION_TRAME& d = table.defs[i];
-    char nom[kLgNomDefinition] = {};
-    std::memcpy(nom, d.szNom.data(), strnlen(d.szNom.data(), kLgNomDefinition - 1));
-    out.bytes(nom, sizeof nom);
-    out.u8(d.ucTypeTrame);
-    if (!forme.fichierAcqOuvert) out.u16(d.usIdentifiant);
-    // The count is stored in one byte: never write more conditions than it can announce.
-    const size_t k = std::min(d.champs.size(), kNbChampsMax);
-    out.u8(static_cast<uint8_t>(k));
-    for (size_t c = 0; c < k; ++c) EcrireChamp(out, d.champs[c]);
-    out.u32(d.ulOrdreOctets);
-    if (jeu == JeuDefinitions::Filtre) out.u32(d.bNePasDissocierRP);
-    if (jeu != JeuDefinitions::Declenchement) out.u32(d.bUtilisee);
-  }
+  for (size_t i = 0; i < nb; ++i) EcrireDefinition(out, table.defs[i], jeu, forme);
 }
 
 bool LireDefinitions(ByteReader& in, TableDefinitions& table, JeuDefinitions jeu, FormeConfiguration forme) {
@@ -79,25 +102,7 @@ bool LireDefinitions(ByteReader& in, TableDefinitions& table, JeuDefinitions jeu
   table = TableDefinitions{};
   table.nb = nb;
   for (size_t i = 0; i < nb; ++i) {
-    DEFINITION_TRAME& d = table.defs[i];
-    if (!in.bytes(d.szNom.data(), kLgNomDefinition)) return false;
-    d.szNom[kLgNomDefinition - 1] = '\0';
-    if (!in.u8(d.ucTypeTrame)) return false;
-    if (!forme.fichierAcqOuvert && !in.u16(d.usIdentifiant)) return false;
-    uint8_t k = 0;
-    // Conditions are only allocated once the file is known to hold them.
-    if (!in.u8(k) || k * uint64_t{sizeof(CHAMP_BITS)} > in.remaining()) return false;
-    d.champs.resize(k);
-    for (auto& c : d.champs) {
-      if (!LireChamp(in, c)) return false;
-    }
-    if (!in.u32(d.ulOrdreOctets)) return false;
-    if (jeu == JeuDefinitions::Filtre && !in.u32(d.bNePasDissocierRP)) return false;
-    if (jeu == JeuDefinitions::Declenchement) {
-      d.bUtilisee = 1;  // trigger definitions are always in use
-    } else if (!in.u32(d.bUtilisee)) {
-      return false;
-    }
+    if (!LireDefinition(in, table.defs[i], jeu, forme)) return false;
   }
   return true;
 }
@@ -205,6 +210,20 @@ bool LireCorpsConfiguration(ByteReader& in, FormeConfiguration forme, Configurat
       !in.bytes(c.extras.apresBourrageAffichage.data(), c.extras.apresBourrageAffichage.size())) {
     return false;
   }
+  return true;
+}
+
+std::vector<uint8_t> EcrireDefinitionSeule(const DEFINITION_TRAME& d) {
+  ByteWriter out;
+  EcrireDefinition(out, d, JeuDefinitions::Filtre, FormeConfiguration{});
+  return out.data();
+}
+
+bool LireDefinitionSeule(std::span<const uint8_t> octets, DEFINITION_TRAME& d) {
+  ByteReader in(octets);
+  DEFINITION_TRAME lue;
+  if (!LireDefinition(in, lue, JeuDefinitions::Filtre, FormeConfiguration{}) || in.remaining() != 0) return false;
+  d = std::move(lue);
   return true;
 }
 

@@ -14,6 +14,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "config/definition_pages.h"
 #include "config/duration_fields.h"
 
 namespace brv::ui {
@@ -295,6 +296,7 @@ CConfigAcqSheet::CConfigAcqSheet(const brv::Configuration& doc, bool editable, i
   page(new CConfigAcqFichierPage(Travail(), this), tr("Acquisition file"), brv::PAGE_FICHIER);
   page(new CConfigAcqZonePostPage(Travail(), this), tr("Post-trig"), brv::PAGE_POST_TRIG);
   page(new CConfigAcqZonePrePage(Travail(), this), tr("Pre-trig"), brv::PAGE_PRE_TRIG);
+  page(new CConfigAcqSynchroPage(Travail(), rapport, this), tr("Trigger"), brv::PAGE_DECLENCHEMENT);
   page(new CConfigAcqDifferePage(Travail(), this), tr("Deferred starting"), brv::PAGE_DIFFERE);
   page(new CConfigAcqAutresPage(Travail(), this), tr("Others"), brv::PAGE_AUTRES);
   OuvreSur(premiere);

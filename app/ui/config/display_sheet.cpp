@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "brv_core/config/views_page.h"
+#include "config/definition_pages.h"
 
 namespace brv::ui {
 
@@ -139,6 +140,10 @@ CConfigAffSheet::CConfigAffSheet(const brv::Configuration& doc, const brv::Tripl
   ApplyFerme(true);
   Ajoute(new CConfigAffVuesPage(Travail(), this), tr("Views"));
   ids_.push_back(VUES);
+  Ajoute(new CConfigAffFiltragePage(Travail(), this), tr("Filtering "));
+  ids_.push_back(FILTRAGE);
+  Ajoute(new CConfigAffEvtPage(Travail(), this), tr("Events"));
+  ids_.push_back(EVENEMENTS);
   Ajoute(new CConfigAffBourragePage(Travail(), bourrageAcquisition, this), tr("Padding"));
   ids_.push_back(BOURRAGE);
   OuvreSur(premiere);

@@ -2,14 +2,18 @@
 
 #include <QApplication>
 #include <QChart>
+#include <QComboBox>
 #include <QDir>
 #include <QLineSeries>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPointer>
 #include <QScreen>
 #include <QSet>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWindow>
 
 #include <cstdio>
@@ -20,7 +24,10 @@
 #include "charts/data_rate_chart.h"
 #include "config/acq_sheet.h"
 #include "config/display_sheet.h"
+#include "brv_core/config/config_fields.h"
+#include "brv_core/definitions/definition_table.h"
 #include "dialogs/card_dialog.h"
+#include "dialogs/definition_dialog.h"
 #include "dialogs/frame_detail_dialog.h"
 #include "dialogs/goto_dialog.h"
 #include "frames/frames_view.h"
@@ -181,14 +188,17 @@ class Photographe : public QObject {
     acq->show();
     PhotoOnglets(acq,
                  {QStringLiteral("acq-config-file"), QStringLiteral("acq-config-post-trig"),
-                  QStringLiteral("acq-config-pre-trig"), QStringLiteral("acq-config-deferred"),
+                  QStringLiteral("acq-config-pre-trig"), QStringLiteral("acq-config-trigger"),
+                  QStringLiteral("acq-config-deferred"),
                   QStringLiteral("acq-config-others")},
                  0, [this] {
                    const auto& c = fenetre_.Document().Config;
                    auto* aff = new CConfigAffSheet(c, c.bourrageAcq, true, 0, rapportQt_, &fenetre_);
                    aff->show();
-                   PhotoOnglets(aff, {QStringLiteral("display-config-views"), QStringLiteral("display-config-padding")},
-                                0, [this] { Fin(); });
+                   PhotoOnglets(aff,
+                                {QStringLiteral("display-config-views"), QStringLiteral("display-config-filtering"),
+                                 QStringLiteral("display-config-events"), QStringLiteral("display-config-padding")},
+                                0, [this] { Definitions(); });
                  });
   }
 
@@ -204,6 +214,70 @@ class Photographe : public QObject {
       if (f->PageActive() != i) Echec(noms[i] + QStringLiteral(": the page before refused to be left"));
       Photo(f, noms[i]);
       PhotoOnglets(f, noms, i + 1, suite);
+    });
+  }
+
+  // The frame definition dialog, filled by the UNI-TE picker, and each of the four pickers.
+  void Definitions() {
+    DEFINITION_TRAME d = NouvelleDefinition();
+    DefinitNom(d, "UNI-TE READ_CPU from station 3");
+    definition_ = new CDefTrameEvtDlg(JeuDefinitions::Filtre, TableDefinitions{}, -1, d, &fenetre_);
+    definition_->setAttribute(Qt::WA_DeleteOnClose);
+    definition_->show();
+    QTimer::singleShot(kAttenteMs, this, [this] {
+      PhotoSelecteur(QStringLiteral("picker-unite"), true, &Photographe::DefinitionRemplie, [](QWidget& p) {
+        if (auto* requetes = p.findChild<QListWidget*>(QStringLiteral("requetes"))) requetes->setCurrentRow(2);
+        if (auto* source = p.findChild<QComboBox*>(QStringLiteral("source"))) source->setCurrentText(QStringLiteral("3"));
+      });
+      definition_->OuvreUniTe();
+    });
+  }
+
+  void DefinitionRemplie() {
+    auto* champs = definition_->findChild<QTreeWidget*>(QStringLiteral("champs"));
+    if (champs == nullptr || champs->topLevelItemCount() != 7) Echec(QStringLiteral("definition-dialog: the picker did not fill it"));
+    if (champs != nullptr && champs->topLevelItemCount() > 0) champs->setCurrentItem(champs->topLevelItem(champs->topLevelItemCount() - 1));
+    QTimer::singleShot(kAttenteMs, this, [this] {
+      Photo(definition_, QStringLiteral("definition-dialog"));
+      PhotoSelecteur(QStringLiteral("picker-com"), false, &Photographe::SelecteurTelegrammes);
+      definition_->OuvreMotsCom();
+    });
+  }
+
+  void SelecteurTelegrammes() {
+    PhotoSelecteur(QStringLiteral("picker-telegrams"), false, &Photographe::SelecteurIdentification);
+    definition_->OuvreTelegrammes();
+  }
+
+  void SelecteurIdentification() {
+    PhotoSelecteur(QStringLiteral("picker-identification"), false, &Photographe::FinDefinitions);
+    definition_->OuvreIdentification();
+  }
+
+  void FinDefinitions() {
+    if (definition_) definition_->close();
+    Fin();
+  }
+
+  // A picker's picture from inside its event loop, after `choix` set its controls; then OK
+  // (valide) or Cancel, and `suite` once the picker has returned.
+  void PhotoSelecteur(const QString& nom, bool valide, void (Photographe::*suite)(),
+                      std::function<void(QWidget&)> choix = {}) {
+    QTimer::singleShot(kAttenteMs + 200, this, [this, nom, valide, suite, choix] {
+      auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (dlg == nullptr) {
+        Echec(nom + QStringLiteral(": window did not appear"));
+      } else {
+        if (choix) choix(*dlg);
+        QApplication::processEvents();
+        Photo(dlg, nom);
+        if (valide) {
+          dlg->accept();
+        } else {
+          dlg->reject();
+        }
+      }
+      QTimer::singleShot(0, this, [this, suite] { (this->*suite)(); });
     });
   }
 
@@ -253,6 +327,7 @@ class Photographe : public QObject {
   QString dossier_;
   int code_ = 0;
   std::vector<std::shared_ptr<simcard::SimCard>> cartes_;
+  QPointer<CDefTrameEvtDlg> definition_;
 };
 
 }  // namespace

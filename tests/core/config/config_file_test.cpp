@@ -167,6 +167,40 @@ TEST_F(ConfigFile, EmbeddedVariantCarriesItsExtrasAndMarksTheDisplaySection) {
   EXPECT_TRUE(lue == test::sans_identifiants(c));
 }
 
+TEST(ConfigFileRecord, OneDefinitionAloneRoundTripsAndRefusesAnythingElse) {
+  DEFINITION_TRAME d = test::definition("Copied", 0x05, 0x0D03, 3, 4);
+  d.bNePasDissocierRP = 1;
+  d.bUtilisee = 1;
+  const std::vector<uint8_t> octets = EcrireDefinitionSeule(d);
+  // Name, type, identifier, count, three conditions, order, option, in use.
+  ASSERT_EQ(octets.size(), 51u + 1 + 2 + 1 + 3 * 32 + 4 + 4 + 4);
+  DEFINITION_TRAME lue;
+  ASSERT_TRUE(LireDefinitionSeule(octets, lue));
+  EXPECT_EQ(lue, d);
+
+  const DEFINITION_TRAME temoin = test::definition("Untouched", 0x02, 1, 1, 9);
+  std::vector<uint8_t> trop = octets;
+  trop.push_back(0);
+  std::vector<uint8_t> compteFaux = octets;
+  compteFaux[51 + 1 + 2] = 4;  // announces a condition the bytes do not hold
+  const struct {
+    const char* cas;
+    std::vector<uint8_t> octets;
+  } refus[] = {
+      {"empty", {}},
+      {"cut in the last field", std::vector<uint8_t>(octets.begin(), octets.end() - 1)},
+      {"cut in the name", std::vector<uint8_t>(octets.begin(), octets.begin() + 20)},
+      {"a byte too many", trop},
+      {"count beyond the bytes", compteFaux},
+  };
+  for (const auto& r : refus) {
+    SCOPED_TRACE(r.cas);
+    DEFINITION_TRAME x = temoin;
+    EXPECT_FALSE(LireDefinitionSeule(r.octets, x));
+    EXPECT_EQ(x, temoin);
+  }
+}
+
 TEST(Configuration, SizesInBytesAndDurations) {
   ZonePostTrig z;
   z.ullTaille = 5;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
+#include <string>
 
 #include "brv_core/config/config_fields.h"
 #include "brv_core/definitions/definition_rules.h"
@@ -168,6 +170,89 @@ TEST(DefinitionRules, NamesAndTriggerMethod) {
   EXPECT_TRUE(VerifieMethodeDeclenchement(2, 2, q.fn()).ok());
   EXPECT_EQ(kOperations[1].symbole, std::string("~|"));
   EXPECT_EQ(kMethodesDeclenchement[5].texte, std::string("F1 Then (F2 Or F3)"));
+}
+
+TEST(DefinitionRules, OkStoresWhatTheListKeeps) {
+  TableDefinitions liste;
+  liste.nb = 1;
+  DefinitNom(liste.defs[0], "Taken");
+  DEFINITION_TRAME d;
+  d.bNePasDissocierRP = 1;
+  d.champs.resize(2);
+  d.champs[1].ulOrdre = 1;
+  const struct {
+    const char* nom;
+    JeuDefinitions jeu;
+    uint8_t type;
+    uint32_t ordre;
+    bool accepte;
+    uint32_t nePasDissocier;
+    uint32_t ordreChamps[2];
+  } cas[] = {
+      {"ID_DAT filter", JeuDefinitions::Filtre, 0x03, ORDRE_MSB, true, 1, {0, 0}},
+      {"ID_RQ1 filter", JeuDefinitions::Filtre, 0x29, ORDRE_LSB, true, 1, {1, 1}},
+      {"RP_DAT filter", JeuDefinitions::Filtre, 0x02, ORDRE_LIBRE, true, 0, {0, 1}},
+      {"user filter", JeuDefinitions::Filtre, 0, ORDRE_LIBRE, true, 0, {0, 1}},
+      {"ID_DAT event", JeuDefinitions::Evenement, 0x03, ORDRE_LIBRE, true, 0, {0, 1}},
+      {"ID_MSG trigger", JeuDefinitions::Declenchement, 0x05, ORDRE_LIBRE, true, 0, {0, 1}},
+      {"taken", JeuDefinitions::Filtre, 0x03, ORDRE_LSB, false, 1, {0, 1}},
+  };
+  for (const auto& c : cas) {
+    SCOPED_TRACE(c.nom);
+    DEFINITION_TRAME x = d;
+    x.ucTypeTrame = c.type;
+    x.ulOrdreOctets = c.ordre;
+    EXPECT_EQ(TermineDefinition(c.nom, liste, -1, c.jeu, x).ok(), c.accepte);
+    EXPECT_EQ(NomDefinition(x), c.accepte ? c.nom : "");
+    EXPECT_EQ(x.bNePasDissocierRP, c.nePasDissocier);
+    EXPECT_EQ(x.champs[0].ulOrdre, c.ordreChamps[0]);
+    EXPECT_EQ(x.champs[1].ulOrdre, c.ordreChamps[1]);
+  }
+}
+
+TEST(DefinitionRules, TypeChoicesAndIdentifier) {
+  EXPECT_EQ(RangChoixType(0x03), 0);
+  EXPECT_EQ(RangChoixType(0x40), 19);
+  EXPECT_EQ(RangChoixType(0), 20);
+  EXPECT_EQ(RangChoixType(0x55), 20);  // no such type
+  for (int i = 0; i <= 20; ++i) EXPECT_EQ(RangChoixType(TypeDuChoix(i)), i);
+  EXPECT_EQ(TypeDuChoix(20), kTypeDefiniParUtilisateur);
+
+  const struct {
+    const char* texte;
+    bool ok;
+    uint16_t valeur;
+  } cas[] = {{"", true, 0}, {"50", true, 0x50}, {" 4f50 ", true, 0x4F50}, {"FFFF", true, 0xFFFF},
+             {"10000", false, 0}, {"12G", false, 0}, {"-1", false, 0}};
+  for (const auto& c : cas) {
+    uint16_t v = 0x7777;
+    EXPECT_EQ(AnalyseIdentifiant(c.texte, v), c.ok) << c.texte;
+    EXPECT_EQ(v, c.ok ? c.valeur : 0x7777) << c.texte;  // left alone when refused
+  }
+  EXPECT_EQ(TexteIdentifiant(0x50), "0050");
+}
+
+// A row of the bit-field list, and the editor filled from it, which checks back to the same condition.
+TEST(DefinitionRules, BitFieldRowsAndTheEditorAgree) {
+  const struct {
+    CHAMP_BITS c;
+    std::array<std::string, 6> ligne;
+  } cas[] = {
+      {{16, 8, 0, OP_EGAL, 0x4F, INTERP_HEXA, 0, 0, 0}, {"16", "8", "=", "4F (h)", " ", "MSB"}},
+      {{8, 12, 0, OP_NON_OU, ~uint64_t{0}, INTERP_DECIMAL, 1, 1, 0}, {"8", "12", "~|", "-1 (d)", "X", "LSB"}},
+      {{40, 5, 0, OP_SUP_EGAL, 0b10110, INTERP_BINAIRE, 0, 0, 0}, {"40", "5", ">=", "10110 (b)", " ", "MSB"}},
+      {{64, 32, 0, OP_INFERIEUR, std::bit_cast<uint32_t>(2.5f), INTERP_FLOTTANT, 0, 1, 0},
+       {"64", "32", "<", "2.500000 (f)", " ", "LSB"}},
+  };
+  for (const auto& x : cas) {
+    SCOPED_TRACE(x.ligne[3]);
+    EXPECT_EQ(TextesChampBits(x.c), x.ligne);
+    CHAMP_BITS relu;
+    std::string texte;
+    ASSERT_TRUE(ValideChampBits(SaisieChampDe(x.c), kRpDat, [](std::string_view) { return true; }, relu, texte).ok());
+    EXPECT_EQ(relu, x.c);
+    EXPECT_EQ(texte + x.ligne[3].substr(x.ligne[3].size() - 4), x.ligne[3]);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "brv_core/config/configuration.h"
@@ -19,6 +20,9 @@ std::vector<ChampConfiguration> ChampsConfiguration(const Configuration& config,
 
 // Text of a definition name (up to its NUL).
 std::string NomDefinition(const DEFINITION_TRAME& d);
+// Sets the name, cut to the 50 bytes the record holds without splitting a UTF-8 character.
 void DefinitNom(DEFINITION_TRAME& d, const std::string& nom);
+// The longest start of a name within max bytes that does not split a UTF-8 character.
+std::string DebutNom(std::string_view nom, size_t max);
 
 }  // namespace brv

@@ -76,6 +76,42 @@ std::string FormateValeurChamp(const CHAMP_BITS& champ);
 // own slot, skipped; -1 for a new one).
 Verdict ValideDefinition(std::string_view nom, const TableDefinitions& liste, int index);
 
+// The definition as the dialog's OK stores it: the name checked as above, then written with the
+// options that the list keeps; d is left alone when refused.
+Verdict TermineDefinition(std::string_view nom, const TableDefinitions& liste, int index, JeuDefinitions jeu,
+                          DEFINITION_TRAME& d);
+
+// The frame-type choices: the types of kTypesTrame in their order, then "User defined".
+inline constexpr const char* kTexteDefiniParUtilisateur = "User defined";
+// The choice showing a type; a control byte of no known type shows as "User defined".
+int RangChoixType(uint8_t typeTrame);
+uint8_t TypeDuChoix(int rang);
+
+// "Do not dissociate RP frames" only means something to the filtering list, on identification
+// frames (the answer goes with the identification that matched).
+bool NePasDissocierApplicable(JeuDefinitions jeu, uint8_t typeTrame);
+
+// "BYTES transmission order on FIP, for the entire frame": the choices (OrdreOctets) and what each
+// means.
+struct OrdreOctetsTexte {
+  const char* texte;
+  const char* explication;
+};
+extern const std::array<OrdreOctetsTexte, 3> kOrdresOctets;
+
+// MSB or LSB for the entire frame gives every bit field that order; Free leaves each its own.
+void AppliqueOrdreOctets(DEFINITION_TRAME& d, uint32_t ordre);
+
+// The identifier field, in hexadecimal: up to four digits, empty for 0.
+std::string TexteIdentifiant(uint16_t identifiant);
+bool AnalyseIdentifiant(std::string_view texte, uint16_t& identifiant);
+
+// The bit-field list: its headers, the texts of a condition's row, and what the bit-field editor
+// shows when the row is chosen.
+extern const std::array<const char*, 6> kColonnesChampsBits;
+std::array<std::string, 6> TextesChampBits(const CHAMP_BITS& champ);
+SaisieChampBits SaisieChampDe(const CHAMP_BITS& champ);
+
 // Leaving the "Trigger" page in a triggered mode: a method must be chosen and, after a warning,
 // may have fewer frames than it needs.
 Verdict VerifieMethodeDeclenchement(int methode, size_t nbDefinitions, const QuestionOuiNon& demande);

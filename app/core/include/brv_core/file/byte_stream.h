@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@ namespace brv {
 class ByteReader {
  public:
   ByteReader(int fd, uint64_t begin, uint64_t end);
+  // Reads bytes already in memory (the clipboard's), copied in.
+  explicit ByteReader(std::span<const uint8_t> octets);
 
   // Each read returns false, and reads nothing more, once the bytes run out or the file fails.
   bool bytes(void* dst, size_t n);

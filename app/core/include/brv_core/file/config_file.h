@@ -3,6 +3,7 @@
 // Fields are little-endian, in a fixed order, without padding.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,12 @@ void EcrireSectionAffichage(ByteWriter& out, const Configuration& config, FormeC
 // debutAffichage receives the position at which the display section begins.
 bool LireCorpsConfiguration(ByteReader& in, FormeConfiguration forme, Configuration& config,
                             uint64_t* debutAffichage = nullptr);
+
+// One definition alone, as a record of the filtering list (the only one that stores every field of
+// a definition): the form in which the definition lists exchange a definition.
+std::vector<uint8_t> EcrireDefinitionSeule(const DEFINITION_TRAME& d);
+// Reads that form back; false, and d unchanged, unless the bytes hold exactly one record.
+bool LireDefinitionSeule(std::span<const uint8_t> octets, DEFINITION_TRAME& d);
 
 enum class ResultatConfiguration { Ok, ErreurOuverture, ErreurCreation, Invalide, ErreurLecture };
 
