@@ -45,13 +45,14 @@ void add_definition_options(CLI::App* add, AjoutDefinition& d) {
                                  "& ~| &= |= != = < > <= >=, FORMAT bin|hex|dec|float|sci (default hex)");
   auto* type = add->add_option("--type", d.type, "Frame type: its control byte in hexadecimal (03), its name (ID_DAT) or user");
   auto* id = add->add_option("--id", d.identifiant, "Identifier field, hexadecimal");
-  add->add_flag("--yes", d.oui, "Answer Yes to the editor's questions (a field beyond the frame's length)");
-  add->add_flag("--no-dissociate-rp", d.nePasDissocierRP, "\"Do not dissociate RP frames\" (filter list, identification types)");
+  auto* yes = add->add_flag("--yes", d.oui, "Answer Yes to the editor's questions (a field beyond the frame's length)");
+  auto* rp = add->add_flag("--no-dissociate-rp", d.nePasDissocierRP,
+                           "\"Do not dissociate RP frames\" (filter list, identification types)");
 
   ChoixSelecteur& s = d.selecteur;
   auto* picker = add->add_option("--picker", s.nom, "Fill the definition with a FIPIO picker instead of --field")
                      ->check(CLI::IsMember({"unite", "com", "telegram", "station"}));
-  picker->excludes(fields)->excludes(type)->excludes(id);
+  picker->excludes(fields)->excludes(type)->excludes(id)->excludes(yes)->excludes(rp);
   add->add_option("--request", s.requete, "unite: the request, by name (READ_CPU) or code in hexadecimal (4F)");
   auto* report = add->add_flag("--report", s.rapport, "unite: match reports instead of requests");
   add->add_flag("--no-service", s.sansService, "unite: match requests and reports alike")->excludes(report);

@@ -292,6 +292,12 @@ int ajoute_definition(const AjoutDefinition& a, bool sansIdentifiants, Configura
     return fail("--id: this file was saved without definition identifiers (after a capture was opened)");
   }
 
+  if (a.selecteur.nom.empty()) {
+    for (const OptionDonnee& o : options_donnees(a.selecteur)) {
+      if (o.donnee) return fail(std::string(o.nom) + " is an option of --picker");
+    }
+  }
+
   DEFINITION_TRAME d;
   DefinitNom(d, a.nom);
   d.bUtilisee = 1;

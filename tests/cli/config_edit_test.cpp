@@ -183,6 +183,8 @@ TEST_F(CliConfigEdit, RefusedChangesLeaveTheFileByteForByte) {
        "--station: '31' is not a whole number from 0 to 30"},
       {add, cfg_, {"--list", "trigger", "--name", "x", "--picker", "com", "--station", "3", "--odd"},
        "--odd is not an option of the com picker"},
+      {add, cfg_, {"--list", "trigger", "--name", "x", "--field", "8:8:=:1", "--station", "3"},
+       "--station is an option of --picker"},
       {add, cfg_, {"--list", "trigger", "--name", "x", "--picker", "telegram", "--destination", "3"},
        "--destination needs --no-arbitrator-filter"},
       {"remove", cfg_, {"--list", "filter", "--name", "Station 5"}, "No filter definition has this name."},
