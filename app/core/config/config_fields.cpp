@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "brv_core/config/acq_pages.h"
+
 namespace brv {
 
 std::string NomDefinition(const DEFINITION_TRAME& d) {
@@ -91,7 +93,7 @@ std::vector<ChampConfiguration> ChampsConfiguration(const Configuration& c, bool
   l.duree("post_trigger.duration", c.postTrig.duree);
   l.num("pre_trigger.selected", c.preTrig.bPreTrig);
   l.num("pre_trigger.method", c.preTrig.ucMethode);
-  l.num("pre_trigger.percentage", c.preTrig.ucPourcentage);
+  l.num("pre_trigger.percentage", PourcentagePreTrig(c.preTrig));
   l.num("pre_trigger.frames", c.preTrig.ulNbTrames);
   l.duree("pre_trigger.duration", c.preTrig.duree);
   l.num("pre_trigger.equivalent_size", c.preTrig.ullTailleEquivalente);
