@@ -4,11 +4,17 @@
 
 #include <QAction>
 #include <QFile>
+#include <QPushButton>
 
 #include <ftd2xx/virtual_device.h>
 #include <kestrin/usb_ftd2xx_com.h>
 
+#include "brv_core/config/config_fields.h"
+#include "brv_core/definitions/pickers.h"
 #include "capture_fixture.h"
+#include "config/acq_sheet.h"
+#include "config/definition_pages.h"
+#include "dialogs/definition_list.h"
 #include "dialogs/wait_dialog.h"
 #include "frames/frames_view.h"
 #include "shell/main_window.h"
@@ -129,6 +135,29 @@ TEST_F(LiveAcquisition, ACancelledDeferredStartStartsNothing) {
   EXPECT_FALSE(fenetre_->AcquisitionEnCours());
   EXPECT_FALSE(QFile::exists(QString::fromStdString(dir_.file("live.dat"))));
   EXPECT_TRUE(fenetre_->Action(Commande::AcquisitionLibre)->isEnabled());
+}
+
+// A trigger put in the sheet's list fires on the card: the capture opens on the frame it names.
+TEST_F(LiveAcquisition, ATriggerSetUpInTheSheetFiresOnTheSimulatedCard) {
+  brv::TableDefinitions declenchement;
+  brv::DEFINITION_TRAME presence;
+  DefinitNom(presence, "presence of station 5");
+  ASSERT_EQ(brv::SelecteurIdentification(5, true, presence), brv::ResultatSelecteur::Rempli);
+  declenchement.defs[0] = presence;
+  declenchement.nb = 1;
+  CConfigAcqSheet feuille(fenetre_->Document().Config, true, brv::PAGE_DECLENCHEMENT, rapport_);
+  auto* page = static_cast<CConfigAcqSynchroPage*>(feuille.Page(brv::PAGE_DECLENCHEMENT));
+  page->Liste()->Definit(declenchement);
+  feuille.BoutonOk()->click();
+  ASSERT_TRUE(feuille.Confirmee());
+  feuille.Ecrit(fenetre_->Document().Config);
+  ASSERT_EQ(fenetre_->Document().Config.declenchement.nb, 1);
+
+  ASSERT_TRUE(fenetre_->Demarre(true));
+  ASSERT_TRUE(test::attend([&] { return fenetre_->Liste()->NombreLignes() > 10; }, 20000));
+  EXPECT_TRUE(fenetre_->Liste()->model()->index(0, COL_DONNEES).data().toString().startsWith("ID_DAT(1405)"));
+  emit fenetre_->Attente()->Arret();
+  ASSERT_TRUE(test::attend([&] { return !fenetre_->AcquisitionEnCours(); }, 20000));
 }
 
 }  // namespace

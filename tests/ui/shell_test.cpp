@@ -54,8 +54,8 @@ const ItemAttendu kItems[] = {
     {"&File", "Save As", "Configuration...", "", true},
     {"&File", "", "Export to...", "Ctrl+E", false},
     {"&File", "", "&Exit", "Ctrl+Q", true},
-    {"&Configuration", "", "Acquisition...", "", false},
-    {"&Configuration", "", "Display...", "", false},
+    {"&Configuration", "", "Acquisition...", "", true},
+    {"&Configuration", "", "Display...", "", true},
     {"&Acquisition", "", "Free run", "Ctrl+R", false},
     {"&Acquisition", "", "Triggered", "Ctrl+T", false},
     {"&Acquisition", "", "Statistics...", "", false},
@@ -116,6 +116,8 @@ TEST(Commands, EnabledByProgramState) {
       {lecture, Commande::Quitter, true},                 {rien, Commande::OuvrirAcquisition, true},
       {rien, Commande::Exporter, false},                  {ouverte, Commande::Exporter, true},
       {lecture, Commande::Exporter, false},
+      // Shown read-only while a task runs.
+      {lecture, Commande::ConfigurationAcquisition, true}, {rien, Commande::ConfigurationAffichage, true},
   };
   for (const Cas& c : cas) {
     SCOPED_TRACE(static_cast<int>(c.commande));

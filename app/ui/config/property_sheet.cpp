@@ -14,6 +14,8 @@ CFeuilleConfig::CFeuilleConfig(const QString& titre, const brv::Configuration& d
     : QDialog(parent), travail_(doc), editable_(editable), rapport_(rapport) {
   setWindowTitle(titre);
   onglets_ = new QTabWidget(this);
+  // Every tab in sight: the sheet widens to its tab bar.
+  onglets_->setUsesScrollButtons(false);
   boutons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
   auto* l = new QVBoxLayout(this);
   l->addWidget(onglets_);
