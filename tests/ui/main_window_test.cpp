@@ -2,11 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
 #include <QMenu>
 #include <QSettings>
 
 #include "brv_core/synth/sample_capture.h"
 #include "capture_fixture.h"
+#include "config/display_sheet.h"
 #include "dialogs/wait_dialog.h"
 #include "frames/frames_view.h"
 #include "shell/main_window.h"
@@ -96,6 +101,37 @@ TEST_F(MainWindowFiles, ACaptureWithoutResultsIsReadAgainThenSavedAndReopenedAtO
   EXPECT_EQ(fenetre_.Liste()->NombreLignes(), 5000u);
   ASSERT_FALSE(fenetre_.MenuRecents()->actions().isEmpty());
   EXPECT_TRUE(fenetre_.MenuRecents()->actions().first()->text().endsWith(QStringLiteral("c.dat")));
+}
+
+// Validating the display sheet with a capture open reads it again with the new filter.
+TEST_F(MainWindowFiles, AValidatedDisplaySheetReadsTheCaptureAgain) {
+  const std::string chemin = Echantillon("c.dat", 3000);
+  ASSERT_TRUE(fenetre_.OuvreCapture(QString::fromStdString(chemin)));
+  ASSERT_TRUE(test::attend([&] { return !fenetre_.Tache()->EnCours(); }, 10000));
+  ASSERT_EQ(fenetre_.Liste()->NombreLignes(), 3000u);
+  // Selecting with a list in use that nothing matches: no row is left.
+  DEFINITION_TRAME jamais;
+  DefinitNom(jamais, "never");
+  jamais.ucTypeTrame = 0x03;
+  jamais.champs.push_back(CHAMP_BITS{.usPosition = 0, .ucLongueur = 8, .ulOperation = OP_EGAL, .ullValeur = 0x77});
+  jamais.bUtilisee = 1;
+  auto& c = fenetre_.Document().Config;
+  c.filtre.defs[0] = jamais;
+  c.filtre.nb = 1;
+  QTimer::singleShot(100, &fenetre_, [] {
+    auto* feuille = qobject_cast<CConfigAffSheet*>(QApplication::activeModalWidget());
+    ASSERT_NE(feuille, nullptr);
+    feuille->MontrePage(1);
+    auto* selection = feuille->Page(1)->findChildren<QRadioButton*>().at(1);
+    ASSERT_EQ(selection->text(), QStringLiteral("Selecting"));
+    selection->setChecked(true);
+    feuille->BoutonOk()->click();
+  });
+  fenetre_.Action(Commande::ConfigurationAffichage)->trigger();
+  EXPECT_EQ(fenetre_.Document().Config.ulModeFiltre, 0u);
+  EXPECT_TRUE(fenetre_.Tache()->EnCours());
+  ASSERT_TRUE(test::attend([&] { return !fenetre_.Tache()->EnCours(); }, 10000));
+  EXPECT_EQ(fenetre_.Liste()->NombreLignes(), 0u);
 }
 
 TEST_F(MainWindowFiles, ARefusedFileLeavesTheOpenCaptureShown) {

@@ -40,7 +40,6 @@ constexpr const char* kPendantTache = "Not while an acquisition runs or a captur
 constexpr const char* kSansCapture = "No acquisition is open.";
 constexpr const char* kSansLigne = "The list holds no frame.";
 constexpr const char* kSansSelection = "Select a frame in the list first.";
-constexpr const char* kAVenir = "Not available in this version.";
 }  // namespace
 
 EtatCommande EtatDe(Commande c, const EtatProgramme& e) {

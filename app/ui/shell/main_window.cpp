@@ -629,7 +629,10 @@ void CMainFrame::CmdConfigurationAffichage() {
   feuille.exec();
   pageAff_ = feuille.PageActive();
   // The capture is read again with the new settings.
-  if (feuille.Ecrit(doc_->Config) && captureOuverte_) LanceRecalcul();
+  if (!feuille.Ecrit(doc_->Config) || !captureOuverte_) return;
+  // The rows and marks come from working copies of the lists, taken for this reading.
+  doc_->ReconstruitCopiesEvenements();
+  LanceRecalcul();
 }
 
 void CMainFrame::CmdStatistiques() {
