@@ -22,6 +22,7 @@ Runner add_config_command(CLI::App& app);
 Runner add_cards_command(CLI::App& app);
 Runner add_frames_command(CLI::App& app);
 Runner add_stats_command(CLI::App& app);
+Runner add_compare_command(CLI::App& app);
 Runner add_export_command(CLI::App& app);
 Runner add_userdata_command(CLI::App& app);
 Runner add_detail_command(CLI::App& app);

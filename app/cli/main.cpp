@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
   add(brv::cli::add_cards_command);
   add(brv::cli::add_frames_command);
   add(brv::cli::add_stats_command);
+  add(brv::cli::add_compare_command);
   add(brv::cli::add_export_command);
   add(brv::cli::add_userdata_command);
   add(brv::cli::add_detail_command);

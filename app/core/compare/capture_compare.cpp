@@ -1,0 +1,119 @@
+#include "brv_core/compare/capture_compare.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "brv_core/document/results_fields.h"
+
+namespace brv {
+
+namespace {
+
+std::string Hex(uint16_t id) {
+  char t[8];
+  std::snprintf(t, sizeof t, "%04X", id);
+  return t;
+}
+
+std::string Nombre(double v, const char* unite = "") {
+  char t[48];
+  std::snprintf(t, sizeof t, "%.2f%s", v, unite);
+  return t;
+}
+
+std::string Duree(double ns) {
+  if (ns >= 1e6) return Nombre(ns / 1e6, " ms");
+  return Nombre(ns / 1e3, " us");
+}
+
+// Beyond a relative tolerance of the larger value; two zeros never differ.
+bool DiffereRelatif(double a, double b, double tolerance) {
+  const double m = std::max(std::fabs(a), std::fabs(b));
+  return m > 0 && std::fabs(a - b) > tolerance * m;
+}
+
+double ParMillion(uint64_t n, uint64_t trames) { return trames ? static_cast<double>(n) * 1e6 / static_cast<double>(trames) : 0; }
+
+}  // namespace
+
+const char* NomEtatReseau(EtatReseau e) {
+  switch (e) {
+    case EtatReseau::Present: return "present";
+    case EtatReseau::Manquant: return "missing";
+    case EtatReseau::NonAppele: return "not called";
+  }
+  return "?";
+}
+
+ResumeCapture ResumeDe(const CBrenvaleDoc& doc) {
+  ResumeCapture r;
+  const AcqResults& res = doc.Resultats;
+  r.trames = res.ullNbTramesAcquises;
+  r.chargeDonnees = res.stats.fChargeDonnees;
+  r.chargeMessages = res.stats.fChargeMessages;
+  r.tauxErreur = res.stats.fTauxErreur;
+  r.compteurs = res.compteursErreur;
+  for (const auto& id : doc.Reseau.Table()) {
+    r.etats[id.usIdentifiant] = EtatIdentifiant(id, doc.ReferenceReseauNs, doc.Config.vues.configReseau.ullNs);
+  }
+  return r;
+}
+
+std::vector<Ecart> CompareCaptures(const ResumeCapture& a, const ResumeCapture& b, const TolerancesComparaison& t) {
+  std::vector<Ecart> e;
+  // Identifiers, in identifier order: appeared, disappeared, changed state.
+  auto ia = a.etats.begin();
+  auto ib = b.etats.begin();
+  while (ia != a.etats.end() || ib != b.etats.end()) {
+    if (ib == b.etats.end() || (ia != a.etats.end() && ia->first < ib->first)) {
+      e.push_back({"identifier " + Hex(ia->first), NomEtatReseau(ia->second), ""});
+      ++ia;
+    } else if (ia == a.etats.end() || ib->first < ia->first) {
+      e.push_back({"identifier " + Hex(ib->first), "", NomEtatReseau(ib->second)});
+      ++ib;
+    } else {
+      if (ia->second != ib->second) {
+        e.push_back({"identifier " + Hex(ia->first), NomEtatReseau(ia->second), NomEtatReseau(ib->second)});
+      }
+      ++ia;
+      ++ib;
+    }
+  }
+  // Scan timing of the identifiers both captures measured.
+  for (const auto& [id, ta] : a.temps) {
+    const auto it = b.temps.find(id);
+    if (it == b.temps.end()) continue;
+    const TempsIdentifiant& tb = it->second;
+    const std::string nom = "identifier " + Hex(id) + " ";
+    if (DiffereRelatif(ta.periodeNominaleNs, tb.periodeNominaleNs, t.relative)) {
+      e.push_back({nom + "period", Duree(ta.periodeNominaleNs), Duree(tb.periodeNominaleNs)});
+    }
+    // Jitter is judged against the period: a few microseconds more on a 100 ms scan is no change.
+    const double periode = std::max(ta.periodeNominaleNs, tb.periodeNominaleNs);
+    if (std::fabs(ta.gigueMaxNs - tb.gigueMaxNs) > t.relative * periode) {
+      e.push_back({nom + "jitter", Duree(ta.gigueMaxNs), Duree(tb.gigueMaxNs)});
+    }
+    if (DiffereRelatif(ta.retournementMoyenNs, tb.retournementMoyenNs, t.relative)) {
+      e.push_back({nom + "turnaround", Duree(ta.retournementMoyenNs), Duree(tb.retournementMoyenNs)});
+    }
+  }
+  if (a.macrocycleNs && b.macrocycleNs && DiffereRelatif(*a.macrocycleNs, *b.macrocycleNs, t.relative)) {
+    e.push_back({"macrocycle period", Duree(*a.macrocycleNs), Duree(*b.macrocycleNs)});
+  }
+  const auto charge = [&](const char* sujet, double va, double vb) {
+    if (std::fabs(va - vb) > t.pointsCharge) e.push_back({sujet, Nombre(va, " %"), Nombre(vb, " %")});
+  };
+  charge("data load", a.chargeDonnees, b.chargeDonnees);
+  charge("message load", a.chargeMessages, b.chargeMessages);
+  charge("error rate", a.tauxErreur, b.tauxErreur);
+  for (size_t i = 0; i < kNbCompteursErreur; ++i) {
+    const double pa = ParMillion(a.compteurs[i], a.trames), pb = ParMillion(b.compteurs[i], b.trames);
+    // An error that appears or goes away always counts; otherwise its rate must move.
+    if ((a.compteurs[i] == 0) != (b.compteurs[i] == 0) || DiffereRelatif(pa, pb, t.relative)) {
+      e.push_back({std::string(kNomsCompteursErreur[i]) + " per million frames", Nombre(pa), Nombre(pb)});
+    }
+  }
+  return e;
+}
+
+}  // namespace brv

@@ -1,0 +1,58 @@
+#pragma once
+// What changed between two captures of a plant: identifiers that appeared, disappeared or changed
+// state, the loads and error rate, the error counters (per million frames, so that captures of
+// different lengths compare), and the scan timing of each identifier when it is known.
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "brv_core/analysis/network_config.h"
+#include "brv_core/document/acq_results.h"
+#include "brv_core/document/brenvale_doc.h"
+
+namespace brv {
+
+// The scan timing of one identifier, in nanoseconds.
+struct TempsIdentifiant {
+  double periodeNominaleNs = 0;
+  double gigueMaxNs = 0;       // worst deviation of a scan from the nominal period
+  double retournementMoyenNs = 0;
+};
+
+// What the comparison looks at in one capture.
+struct ResumeCapture {
+  uint64_t trames = 0;
+  std::map<uint16_t, EtatReseau> etats;
+  double chargeDonnees = 0, chargeMessages = 0, tauxErreur = 0;  // percent
+  std::array<uint64_t, kNbCompteursErreur> compteurs{};
+  std::map<uint16_t, TempsIdentifiant> temps;  // empty when the timing was not measured
+  std::optional<double> macrocycleNs;
+};
+
+// A capture read again (its results and network table filled) summed up for the comparison.
+ResumeCapture ResumeDe(const CBrenvaleDoc& doc);
+
+struct TolerancesComparaison {
+  double relative = 0.10;     // periods, jitters, turnarounds, macrocycle, counter rates
+  double pointsCharge = 1.0;  // loads and error rate, in percentage points
+};
+
+// One difference beyond the tolerances: what, and its value before and after ("" when absent).
+struct Ecart {
+  std::string sujet;
+  std::string avant;
+  std::string apres;
+  friend bool operator==(const Ecart&, const Ecart&) = default;
+};
+
+std::vector<Ecart> CompareCaptures(const ResumeCapture& avant, const ResumeCapture& apres,
+                                   const TolerancesComparaison& tolerances = {});
+
+// The state as the network tree names it.
+const char* NomEtatReseau(EtatReseau e);
+
+}  // namespace brv
