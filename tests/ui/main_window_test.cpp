@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QMenu>
 #include <QSettings>
@@ -12,6 +13,8 @@
 #include "brv_core/synth/sample_capture.h"
 #include "capture_fixture.h"
 #include "config/display_sheet.h"
+#include "dialogs/compare_run.h"
+#include "dialogs/printable_page.h"
 #include "dialogs/wait_dialog.h"
 #include "frames/frames_view.h"
 #include "shell/main_window.h"
@@ -132,6 +135,27 @@ TEST_F(MainWindowFiles, AValidatedDisplaySheetReadsTheCaptureAgain) {
   EXPECT_TRUE(fenetre_.Tache()->EnCours());
   ASSERT_TRUE(test::attend([&] { return !fenetre_.Tache()->EnCours(); }, 10000));
   EXPECT_EQ(fenetre_.Liste()->NombreLignes(), 0u);
+}
+
+// Compare with...: the page for the same network, and the reason when the other capture is unreadable.
+TEST_F(MainWindowFiles, CompareWithShowsItsPageOrWhyNot) {
+  const std::string chemin = Echantillon("c.dat", 3000);
+  ASSERT_TRUE(fenetre_.OuvreCapture(QString::fromStdString(chemin)));
+  ASSERT_TRUE(test::attend([&] { return !fenetre_.Tache()->EnCours(); }, 10000));
+  rapport_.boites.clear();
+  QString page;
+  QTimer::singleShot(200, &fenetre_, [&page] {
+    auto* dlg = qobject_cast<CPageImprimable*>(QApplication::activeModalWidget());
+    ASSERT_NE(dlg, nullptr);
+    page = dlg->Navigateur()->toPlainText();
+    dlg->reject();
+  });
+  EXPECT_TRUE(ComparerAvec(fenetre_.Document(), QString::fromStdString(chemin), rapport_, &fenetre_));
+  EXPECT_TRUE(page.contains(QStringLiteral("No difference beyond the tolerances."))) << page.toStdString();
+
+  EXPECT_FALSE(ComparerAvec(fenetre_.Document(), QString::fromStdString(dir_.file("none.dat")), rapport_, &fenetre_));
+  ASSERT_EQ(rapport_.boites.size(), 1u);
+  EXPECT_EQ(rapport_.boites[0].second, brv::IconeMessage::Erreur);
 }
 
 TEST_F(MainWindowFiles, ARefusedFileLeavesTheOpenCaptureShown) {

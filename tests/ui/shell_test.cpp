@@ -53,6 +53,7 @@ const ItemAttendu kItems[] = {
     {"&File", "Save As", "Acquisition...", "", false},
     {"&File", "Save As", "Configuration...", "", true},
     {"&File", "", "Export to...", "Ctrl+E", false},
+    {"&File", "", "Compare with...", "", false},
     {"&File", "", "&Exit", "Ctrl+Q", true},
     {"&Configuration", "", "Acquisition...", "", true},
     {"&Configuration", "", "Display...", "", true},

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "brv_core/analysis/monitor.h"
 #include "brv_core/document/results_fields.h"
+#include "brv_core/report/html_text.h"
 
 namespace brv {
 
@@ -114,6 +116,56 @@ std::vector<Ecart> CompareCaptures(const ResumeCapture& a, const ResumeCapture& 
     }
   }
   return e;
+}
+
+namespace {
+
+class RapportSilencieux : public IRapportDocument {
+ public:
+  void BoiteMessage(std::string_view texte, IconeMessage icone) override {
+    if (icone == IconeMessage::Erreur && erreur.empty()) erreur = texte;
+  }
+  bool QuestionOuiNon(std::string_view) override { return true; }
+  void LigneInformation(std::string_view) override {}
+  std::string erreur;
+};
+
+class FinLecture : public IObservateurTache {
+ public:
+  void LigneInformation(std::string_view texte) override { derniere = texte; }
+  std::string derniere;
+};
+
+}  // namespace
+
+std::optional<ResumeCapture> ResumeFichier(const std::string& chemin, CFileRequetes& requetes, std::string& erreur) {
+  RapportSilencieux rapport;
+  CBrenvaleDoc doc(rapport);
+  if (!doc.OuvrirAcquisition(chemin)) {
+    erreur = rapport.erreur.empty() ? "Acquisition file invalid." : rapport.erreur;
+    return std::nullopt;
+  }
+  doc.ResetResults(false);
+  FinLecture fin;
+  ResultatTache resultat;
+  FncTacheAcq(doc, fin, requetes, resultat);
+  if (doc.Resultats.RecalcEndReason != RECALCUL_AUCUNE) {
+    erreur = fin.derniere.empty() ? "The capture could not be read to its end." : fin.derniere;
+    return std::nullopt;
+  }
+  return ResumeDe(doc);
+}
+
+std::string PageComparaison(std::string_view avant, std::string_view apres, const std::vector<Ecart>& ecarts) {
+  std::string p = "<html><head><meta charset=\"utf-8\"><title>Comparison</title></head><body>\n<h2>Comparison</h2>\n";
+  p += "<p><b>Before:</b> " + EchappeHtml(avant) + "<br>\n<b>After:</b> " + EchappeHtml(apres) + "</p>\n";
+  if (ecarts.empty()) return p + "<p>No difference beyond the tolerances.</p>\n</body></html>\n";
+  p += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n<tr><th>What</th><th>Before</th><th>After</th></tr>\n";
+  for (const Ecart& e : ecarts) {
+    p += "<tr><td>" + EchappeHtml(e.sujet) + "</td><td>" + (e.avant.empty() ? "(absent)" : EchappeHtml(e.avant)) +
+         "</td><td>" + (e.apres.empty() ? "(absent)" : EchappeHtml(e.apres)) + "</td></tr>\n";
+  }
+  return p + "</table>\n</body></html>\n";
 }
 
 }  // namespace brv

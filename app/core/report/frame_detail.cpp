@@ -2,6 +2,8 @@
 
 #include "brv_core/report/frame_detail.h"
 
+#include "brv_core/report/html_text.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -60,21 +62,7 @@ constexpr const char* kIlisible =
     "<P align=\"center\"><font color=\"red\"><B>Error getting<BR>frame contents</B></font></P>\n";
 
 // Texts from the user data file and from frame bytes are data, never markup.
-std::string Echappe(std::string_view t) {
-  std::string e;
-  e.reserve(t.size());
-  for (const char c : t) {
-    switch (c) {
-      case '<': e += "&lt;"; break;
-      case '>': e += "&gt;"; break;
-      case '&': e += "&amp;"; break;
-      case '"': e += "&quot;"; break;
-      case '\'': e += "&#39;"; break;
-      default: e.push_back(c);
-    }
-  }
-  return e;
-}
+std::string Echappe(std::string_view t) { return EchappeHtml(t); }
 
 void Libelle(std::string& p, const char* libelle, const std::string& valeur) {
   p += Fmt("<B>%s :</B> %s<BR>\n", libelle, Echappe(valeur).c_str());

@@ -2,7 +2,6 @@
 // The "Frame detail" dialog: one row of the frames list explained as a page, written to a
 // temporary file and shown in a browser without scripts, with preview and print.
 
-#include <QDialog>
 #include <QString>
 
 #include <cstdint>
@@ -12,12 +11,11 @@
 #include "brv_core/document/brenvale_doc.h"
 #include "brv_core/file/acq_file.h"
 #include "brv_core/userdata/user_data.h"
-
-class QTextBrowser;
+#include "dialogs/printable_page.h"
 
 namespace brv::ui {
 
-class CDetailTrameDlg : public QDialog {
+class CDetailTrameDlg : public CPageImprimable {
   Q_OBJECT
  public:
   // Builds the page of row ligne and writes it to chemin; on failure Pret() is false and
@@ -32,14 +30,9 @@ class CDetailTrameDlg : public QDialog {
 
   bool Pret() const { return erreur_.isEmpty(); }
   const QString& Erreur() const { return erreur_; }
-  QTextBrowser* Navigateur() const { return navigateur_; }
 
  private:
-  void Apercu();
-  void Imprime();
-
   QString erreur_;
-  QTextBrowser* navigateur_;
 };
 
 }  // namespace brv::ui

@@ -14,6 +14,7 @@ const std::array<DefCommande, kNbCommandes>& TableCommandes() {
       {C::EnregistrerSousAcquisition, "&File", "Save As", "Acquisition...", nullptr, false},
       {C::EnregistrerSousConfiguration, "&File", "Save As", "Configuration...", nullptr, false},
       {C::Exporter, "&File", nullptr, "Export to...", "Ctrl+E", false},
+      {C::Comparer, "&File", nullptr, "Compare with...", nullptr, false},
       {C::Quitter, "&File", nullptr, "&Exit", "Ctrl+Q", false},
       {C::ConfigurationAcquisition, "&Configuration", nullptr, "Acquisition...", nullptr, false},
       {C::ConfigurationAffichage, "&Configuration", nullptr, "Display...", nullptr, false},
@@ -55,6 +56,7 @@ EtatCommande EtatDe(Commande c, const EtatProgramme& e) {
       return {};
     case C::EnregistrerAcquisition:
     case C::EnregistrerSousAcquisition:
+    case C::Comparer:
     case C::Exporter:
       if (!e.captureOuverte) return {false, kSansCapture};
       if (e.tacheEnCours) return {false, kPendantTache};

@@ -17,6 +17,7 @@ enum class Commande : size_t {
   EnregistrerSousAcquisition,
   EnregistrerSousConfiguration,
   Exporter,
+  Comparer,
   Quitter,
   ConfigurationAcquisition,
   ConfigurationAffichage,

@@ -25,6 +25,7 @@
 #include "config/acq_sheet.h"
 #include "config/display_sheet.h"
 #include "dialogs/about_dialog.h"
+#include "dialogs/compare_run.h"
 #include "dialogs/export_run.h"
 #include "dialogs/statistics_dialog.h"
 #include "dialogs/frame_detail_dialog.h"
@@ -250,6 +251,7 @@ void CMainFrame::ConstruitMenus() {
   Connecte(Commande::ConfigurationAcquisition, &CMainFrame::CmdConfigurationAcquisition);
   Connecte(Commande::ConfigurationAffichage, &CMainFrame::CmdConfigurationAffichage);
   Connecte(Commande::Exporter, &CMainFrame::CmdExporter);
+  Connecte(Commande::Comparer, &CMainFrame::CmdComparer);
   Connecte(Commande::AcquisitionLibre, &CMainFrame::CmdAcquisitionLibre);
   Connecte(Commande::AcquisitionDeclenchee, &CMainFrame::CmdAcquisitionDeclenchee);
   for (const Commande c : kCommandesVues) {
@@ -658,6 +660,13 @@ void CMainFrame::CmdExporter() {
                                  figures ? &figures->points : nullptr, donneesChargees_ ? &donnees_ : nullptr};
   QSettings s = Reglages();
   Exporte(source, liste_->LignesSelectionnees(), s, rapport_, this);
+}
+
+void CMainFrame::CmdComparer() {
+  if (!captureOuverte_ || tache_->EnCours() || ctl_) return;
+  const QString depart = QFileInfo(QString::fromLocal8Bit(doc_->AcqFilePath.c_str())).absolutePath();
+  const QString chemin = QFileDialog::getOpenFileName(this, QStringLiteral("Compare with"), depart, kFiltreAcq);
+  if (!chemin.isEmpty()) ComparerAvec(*doc_, chemin, rapport_, this);
 }
 
 void CMainFrame::CmdAPropos() {

@@ -112,6 +112,7 @@ class CMainFrame : public QMainWindow {
   void CmdConfigurationAcquisition();
   void CmdConfigurationAffichage();
   void CmdExporter();
+  void CmdComparer();
 
   // The wait dialog, its texts and its stop button.
   void MontreAttente();

@@ -73,5 +73,12 @@ TEST(CaptureCompare, TimingIsComparedOnlyWhereBothMeasuredIt) {
   EXPECT_EQ(CompareCaptures(Base(), apres).size(), 2u);
 }
 
+TEST(CaptureCompare, ThePageEscapesNamesAndMarksAbsentValues) {
+  const std::string p = PageComparaison("/a/<b>.dat", "c.dat", {{"identifier 0104", "present", ""}});
+  EXPECT_NE(p.find("/a/&lt;b&gt;.dat"), std::string::npos);
+  EXPECT_NE(p.find("<td>identifier 0104</td><td>present</td><td>(absent)</td>"), std::string::npos);
+  EXPECT_NE(PageComparaison("a", "b", {}).find("No difference beyond the tolerances."), std::string::npos);
+}
+
 }  // namespace
 }  // namespace brv

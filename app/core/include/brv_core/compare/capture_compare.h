@@ -8,9 +8,11 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "brv_core/analysis/network_config.h"
+#include "brv_core/analysis/task_requests.h"
 #include "brv_core/document/acq_results.h"
 #include "brv_core/document/brenvale_doc.h"
 
@@ -51,6 +53,15 @@ struct Ecart {
 
 std::vector<Ecart> CompareCaptures(const ResumeCapture& avant, const ResumeCapture& apres,
                                    const TolerancesComparaison& tolerances = {});
+
+// Opens another capture in a document of its own, reads it with its own configuration and sums it
+// up; nullopt with the reason in `erreur` when it cannot be opened or its reading stopped short.
+// Questions are answered Yes and boxes go to `erreur`: it runs beside the open capture, off the
+// window's thread. A stop request posted to `requetes` ends the reading.
+std::optional<ResumeCapture> ResumeFichier(const std::string& chemin, CFileRequetes& requetes, std::string& erreur);
+
+// The comparison as a printable page: the two captures' names, then one row per difference.
+std::string PageComparaison(std::string_view avant, std::string_view apres, const std::vector<Ecart>& ecarts);
 
 // The state as the network tree names it.
 const char* NomEtatReseau(EtatReseau e);
