@@ -1,0 +1,109 @@
+#include "brv_core/timing/bus_timing.h"
+
+#include <algorithm>
+
+#include "brv_core/decode/frame_types.h"
+
+namespace brv {
+
+namespace {
+
+constexpr uint8_t kCtrlIdRq1 = 0x29;
+constexpr uint8_t kCtrlIdRq2 = 0x09;
+
+bool EstAppel(uint8_t c) { return c == kCtrlIdDat || c == kCtrlIdMsg || c == kCtrlIdRq1 || c == kCtrlIdRq2; }
+
+}  // namespace
+
+CAnalyseTiming::CAnalyseTiming(const DescriptionCapture& capture, const ParametresTiming& parametres)
+    : capture_(capture),
+      decodeur_(capture_),
+      p_(parametres),
+      facteur_(static_cast<int64_t>(decodeur_.FacteurNs())),
+      index_(size_t{1} << 16, -1) {
+  r_.parametres = parametres;
+}
+
+CAnalyseTiming::Suivi& CAnalyseTiming::SuiviDe(uint16_t id) {
+  int32_t& i = index_[id];
+  if (i < 0) {
+    i = static_cast<int32_t>(suivis_.size());
+    suivis_.push_back(Suivi{CPeriodes(p_.tolerancePct), {}, 0, 0, 0, 0, 0, 0});
+    ids_.push_back(id);
+  }
+  return suivis_[static_cast<size_t>(i)];
+}
+
+void CAnalyseTiming::Rupture() {
+  ++r_.interruptions;
+  ++epoque_;
+  precedente_ = false;
+  appelEnAttente_ = -1;
+}
+
+void CAnalyseTiming::Trame(int64_t date, const uint8_t* octets, uint16_t len, uint8_t statut) {
+  // Line-event markers are no bus frames: they neither answer nor end a silence.
+  if (len < 3) return;
+  ++r_.trames;
+  if ((statut & vandrel::STATUT_INTERRUPTION_TRAFIC) != 0 || (precedente_ && date < datePrecedente_)) Rupture();
+
+  const uint8_t c = octets[0];
+  int64_t ecartNs = 0;  // from the end of the previous frame
+  if (precedente_) ecartNs = decodeur_.InterTrameNs(static_cast<uint64_t>(date - datePrecedente_), lgPrecedente_);
+
+  if (appelEnAttente_ >= 0) {
+    Suivi& s = suivis_[static_cast<size_t>(appelEnAttente_)];
+    if (EstReponseDonnee(c) && ecartNs <= p_.silenceNs) {
+      s.retournement.Ajoute(ecartNs);
+      if (ecartNs < p_.retournementMinNs) ++s.precoces;
+      if (ecartNs > p_.tardifNs) ++s.tardives;
+    } else {
+      ++s.sansReponse;
+    }
+    appelEnAttente_ = -1;
+  }
+
+  if (EstAppel(c)) {
+    ++r_.appels;
+    if (precedente_ && ecartNs > r_.plusLongSilenceNs) {
+      r_.plusLongSilenceNs = ecartNs;
+      r_.dateSilenceNs = date * facteur_;
+    }
+    if (c == kCtrlIdDat && len == 5) {
+      const uint16_t id = static_cast<uint16_t>((octets[1] << 8) | octets[2]);
+      Suivi& s = SuiviDe(id);
+      const int64_t ns = date * facteur_;
+      if (s.epoque == epoque_) s.periodes.Ajoute(ns - s.dernierAppel);
+      s.dernierAppel = ns;
+      s.epoque = epoque_;
+      ++s.appels;
+      appelEnAttente_ = index_[id];
+    }
+  }
+  precedente_ = true;
+  datePrecedente_ = date;
+  lgPrecedente_ = len;
+}
+
+ResultatTiming CAnalyseTiming::Termine(int32_t identifiantExclu) {
+  ResultatTiming r = r_;
+  r.identifiants.reserve(suivis_.size());
+  for (size_t i = 0; i < suivis_.size(); ++i) {
+    Suivi& s = suivis_[i];
+    TimingIdentifiant t;
+    t.identifiant = ids_[i];
+    t.appels = s.appels;
+    t.periodes = s.periodes.Resume();
+    t.retournement = s.retournement.Resume();
+    t.precoces = s.precoces;
+    t.tardives = s.tardives;
+    t.sansReponse = s.sansReponse;
+    r.identifiants.push_back(t);
+  }
+  std::sort(r.identifiants.begin(), r.identifiants.end(),
+            [](const TimingIdentifiant& a, const TimingIdentifiant& b) { return a.identifiant < b.identifiant; });
+  r.macrocycle = CalculeMacrocycle(r.identifiants, identifiantExclu);
+  return r;
+}
+
+}  // namespace brv
