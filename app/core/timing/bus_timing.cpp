@@ -42,8 +42,12 @@ void CAnalyseTiming::Rupture() {
 }
 
 void CAnalyseTiming::Trame(int64_t date, const uint8_t* octets, uint16_t len, uint8_t statut) {
-  // Line-event markers are no bus frames: they neither answer nor end a silence.
-  if (len < 3) return;
+  // Line-event markers are no bus frames: they neither answer nor end a silence. Frames were lost
+  // at FC FC, and dates after it are taken afresh.
+  if (len < 3) {
+    if (len == 2 && octets[0] == kMarqueurInterruptionPc && octets[1] == kMarqueurInterruptionPc) Rupture();
+    return;
+  }
   ++r_.trames;
   if ((statut & vandrel::STATUT_INTERRUPTION_TRAFIC) != 0 || (precedente_ && date < datePrecedente_)) Rupture();
 

@@ -102,6 +102,8 @@ TEST(TimingPeriodes, InterruptionsAndDatesGoingBackSplitThePeriods) {
       {"traffic interrupted",
        {{0, IdDat(0x0300)}, {10'000, IdDat(0x0300), vandrel::STATUT_INTERRUPTION_TRAFIC}, {20'000, IdDat(0x0300)}}, 1,
        1},
+      {"frames lost", {{0, IdDat(0x0300)}, {10'000, IdDat(0x0300)}, {15'000, {0xFC, 0xFC}}, {25'000, IdDat(0x0300)}}, 1,
+       1},
       {"date going back", {{0, IdDat(0x0300)}, {10'000, IdDat(0x0300)}, {5'000, IdDat(0x0300)}}, 1, 1},
   };
   for (const auto& c : cas) {
