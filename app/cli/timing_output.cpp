@@ -37,6 +37,8 @@ void cell(std::string& out, const std::string& text, size_t width) {
   out += text;
 }
 
+constexpr const char* kNomsDemandes[kNbTypesDemande] = {"rq1", "rq2", "msg"};
+
 // Figures left blank where there is nothing to measure.
 std::string si(uint64_t n, const std::string& text) { return n ? text : "-"; }
 
@@ -99,6 +101,33 @@ std::string timing_text(const ResultatTiming& r) {
     cell(out, std::to_string(t.sansReponse), 9);
     out += "\n";
   }
+
+  bool titre = false;
+  for (const auto& t : r.identifiants) {
+    for (size_t k = 0; k < t.services.size(); ++k) {
+      const ServiceDemande& d = t.services[k];
+      if (d.demandes == 0 && d.sansDemande == 0) continue;
+      if (!titre) {
+        titre = true;
+        out += "\nAPERIODIC REQUESTS (waits in µs)\n";
+        static const std::pair<const char*, size_t> kDemandes[] = {
+            {"Ident", 5}, {"Kind", 6},       {"Asked", 10},    {"Served", 10},
+            {"Unasked", 9}, {"Waiting", 9}, {"Wait.min", 11}, {"Wait.mean", 11}, {"Wait.max", 11}};
+        for (const auto& [nom, largeur] : kDemandes) cell(out, nom, largeur);
+        out += "\n";
+      }
+      cell(out, hex(t.identifiant), 5);
+      cell(out, kNomsDemandes[k], 6);
+      cell(out, std::to_string(d.demandes), 10);
+      cell(out, std::to_string(d.servies), 10);
+      cell(out, std::to_string(d.sansDemande), 9);
+      cell(out, std::to_string(d.enAttente), 9);
+      cell(out, si(d.servies, micro(d.attente.minNs)), 11);
+      cell(out, si(d.servies, micro(d.attente.moyenneNs)), 11);
+      cell(out, si(d.servies, micro(d.attente.maxNs)), 11);
+      out += "\n";
+    }
+  }
   return out;
 }
 
@@ -145,7 +174,16 @@ std::string timing_json(const ResultatTiming& r) {
       out += std::to_string(t.periodes.histogramme[k]);
     }
     out += "], \"turnaround\": " + durees_json(t.retournement, false) + ", \"early\": " + std::to_string(t.precoces) +
-           ", \"late\": " + std::to_string(t.tardives) + ", \"unanswered\": " + std::to_string(t.sansReponse) + "}";
+           ", \"late\": " + std::to_string(t.tardives) + ", \"unanswered\": " + std::to_string(t.sansReponse) +
+           ", \"requests\": {";
+    for (size_t k = 0; k < t.services.size(); ++k) {
+      const ServiceDemande& d = t.services[k];
+      if (k) out += ", ";
+      out += std::string("\"") + kNomsDemandes[k] + "\": {\"asked\": " + std::to_string(d.demandes) +
+             ", \"served\": " + std::to_string(d.servies) + ", \"unasked\": " + std::to_string(d.sansDemande) +
+             ", \"waiting\": " + std::to_string(d.enAttente) + ", \"wait\": " + durees_json(d.attente, false) + "}";
+    }
+    out += "}}";
   }
   return out + "]}";
 }

@@ -79,7 +79,11 @@ TEST(CliTiming, RefusesWhatItCannotRead) {
   EXPECT_NE(run_cli({"timing", dat, "--json", "--csv"}).status, 0);
   EXPECT_NE(run_cli({"timing", dat, "--late", "-3"}).status, 0);
   EXPECT_NE(run_cli({"timing", dat, "--tolerance", "abc"}).status, 0);
-  EXPECT_EQ(run_cli({"timing", dat, "--tolerance", "2.5", "--silence", "200"}).status, 0);
+  const auto sample = run_cli({"timing", dat, "--tolerance", "2.5", "--silence", "200"});
+  EXPECT_EQ(sample.status, 0) << sample.err;
+  // The sample traffic asks for message windows.
+  EXPECT_NE(sample.out.find("APERIODIC REQUESTS"), std::string::npos) << sample.out;
+  EXPECT_NE(sample.out.find("silence 200.0 µs, tolerance 2.5 %"), std::string::npos);
 }
 
 }  // namespace

@@ -117,6 +117,62 @@ TEST(TimingPeriodes, InterruptionsAndDatesGoingBackSplitThePeriods) {
   }
 }
 
+std::vector<uint8_t> Appel(uint8_t controle, uint16_t id) {
+  return {controle, static_cast<uint8_t>(id >> 8), static_cast<uint8_t>(id), 0, 0};
+}
+std::vector<uint8_t> Reponse(uint8_t controle) { return {controle, 0x40, 0x00, 0x12, 0x34}; }
+
+TEST(TimingDemandes, WaitFromTheFirstAskingAnswerToTheServiceCall) {
+  constexpr uint8_t kIdMsg = 0x05, kIdRq1 = 0x29, kIdRq2 = 0x09;
+  constexpr uint8_t kRq1 = 0x2A, kRq2 = 0x0A, kMsg = 0x06, kRq2Msg = 0x0E;
+  struct Attendu {
+    uint64_t demandes, servies, sansDemande, enAttente;
+    int64_t attenteNs;  // of the first served request
+  };
+  struct Cas {
+    const char* nom;
+    std::vector<Trame> trames;  // after ID_DAT 0500 at 0
+    std::array<Attendu, kNbTypesDemande> attendu;  // RQ1, RQ2, MSG
+  };
+  const int64_t r = kTrame5 + 200;  // the answer's date
+  const std::vector<Cas> cas = {
+      {"urgent list", {{r, Reponse(kRq1)}, {5'000, Appel(kIdRq1, 0x0500)}},
+       {{{1, 1, 0, 0, (5'000 - r) * kUniteNs}, {}, {}}}},
+      {"asked twice, served once",
+       {{r, Reponse(kRq2)}, {3'000, IdDat(0x0500)}, {3'000 + r, Reponse(kRq2)}, {9'000, Appel(kIdRq2, 0x0500)}},
+       {{{}, {1, 1, 0, 0, (9'000 - r) * kUniteNs}, {}}}},
+      {"served by the station's other identifier", {{r, Reponse(kRq1)}, {5'000, Appel(kIdRq1, 0x0D05)}},
+       {{{1, 1, 0, 0, (5'000 - r) * kUniteNs}, {}, {}}}},
+      {"its own identifier first", {{r, Reponse(kRq1)}, {3'000, IdDat(0x0501)}, {3'000 + r, Reponse(kRq1)},
+        {5'000, Appel(kIdRq1, 0x0501)}, {7'000, Appel(kIdRq1, 0x0600)}},
+       {{{1, 1, 0, 0, (7'000 - r) * kUniteNs}, {}, {}}}},
+      {"served without a request seen", {{r, RpDat()}, {5'000, Appel(kIdMsg, 0x0500)}}, {{{}, {}, {0, 0, 1, 0, 0}}}},
+      {"list and message, message served", {{r, Reponse(kRq2Msg)}, {6'000, Appel(kIdMsg, 0x0500)}},
+       {{{}, {1, 0, 0, 1, 0}, {1, 1, 0, 0, (6'000 - r) * kUniteNs}}}},
+      {"message asked of a late answer", {{kTrame5 + 1501, Reponse(kMsg)}, {6'000, Appel(kIdMsg, 0x0500)}},
+       {{{}, {}, {0, 0, 1, 0, 0}}}},
+      {"a break loses the request",
+       {{r, Reponse(kRq1)}, {5'000, IdDat(0x0501), vandrel::STATUT_INTERRUPTION_TRAFIC}, {8'000, Appel(kIdRq1, 0x0500)}},
+       {{{1, 0, 1, 0, 0}, {}, {}}}},
+  };
+  for (const auto& c : cas) {
+    std::vector<Trame> t = {{0, IdDat(0x0500)}};
+    t.insert(t.end(), c.trames.begin(), c.trames.end());
+    const ResultatTiming res = Analyse(t);
+    const TimingIdentifiant* s = Id(res, 0x0500);
+    ASSERT_NE(s, nullptr) << c.nom;
+    for (int k = 0; k < kNbTypesDemande; ++k) {
+      const ServiceDemande& d = s->services[static_cast<size_t>(k)];
+      const Attendu& a = c.attendu[static_cast<size_t>(k)];
+      EXPECT_EQ(d.demandes, a.demandes) << c.nom << " " << k;
+      EXPECT_EQ(d.servies, a.servies) << c.nom << " " << k;
+      EXPECT_EQ(d.sansDemande, a.sansDemande) << c.nom << " " << k;
+      EXPECT_EQ(d.enAttente, a.enAttente) << c.nom << " " << k;
+      EXPECT_EQ(d.attente.minNs, a.attenteNs) << c.nom << " " << k;
+    }
+  }
+}
+
 TEST(TimingSilence, LongestSilenceBeforeACall) {
   const ResultatTiming r = Analyse({{0, IdDat(0x0300)},
                                     {kTrame5 + 200, RpDat()},

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,24 @@
 
 namespace brv {
 
-// One identifier scanned by ID_DAT calls.
+// Aperiodic service asked in the answers of an identifier's producer: a variable list (RP_DAT_RQ1,
+// RP_DAT_RQ2, urgent and normal) or a message window (RP_DAT_MSG and the combined types), served
+// by the arbitrator's ID_RQ1, ID_RQ2 or ID_MSG call of that identifier, or, when that identifier
+// has no request waiting, of the oldest request of the kind waiting (an arbitrator may call the
+// station by another identifier than the one it asked with). A producer repeats its request in
+// each answer until served: the wait counts from the first answer that asked.
+enum TypeDemande : int { DEMANDE_RQ1 = 0, DEMANDE_RQ2 = 1, DEMANDE_MSG = 2, kNbTypesDemande = 3 };
+
+struct ServiceDemande {
+  // requests seen (first asking answers): served, still waiting, or lost at a traffic break
+  uint64_t demandes = 0;
+  uint64_t servies = 0;      // requests served; attente holds their waits
+  uint64_t sansDemande = 0;  // service calls without a request seen (asked before the capture)
+  uint64_t enAttente = 0;    // requests still waiting at the end of the capture (0 or 1)
+  ResumeDurees attente;      // from the asking answer's start to the service call's start
+};
+
+// One identifier scanned by ID_DAT calls, or called for an aperiodic service.
 struct TimingIdentifiant {
   uint16_t identifiant = 0;
   uint64_t appels = 0;  // ID_DAT calls
@@ -26,6 +44,7 @@ struct TimingIdentifiant {
   uint64_t precoces = 0;    // answers sooner than the minimum turnaround
   uint64_t tardives = 0;    // answers later than the late threshold
   uint64_t sansReponse = 0;  // calls followed by another frame than an answer, or by a silence
+  std::array<ServiceDemande, kNbTypesDemande> services;
 };
 
 // The macrocycle measured as the time between successive scans of the identifier with the longest
@@ -77,9 +96,19 @@ class CAnalyseTiming {
     uint64_t precoces = 0;
     uint64_t tardives = 0;
     uint64_t sansReponse = 0;
+    struct Demande {
+      int64_t debut = -1;  // ns; -1: none waiting
+      uint32_t epoque = 0;  // the break count when it was asked
+      uint64_t demandes = 0;
+      uint64_t sansDemande = 0;
+      CDurees attente;
+    };
+    std::array<Demande, kNbTypesDemande> demandes;
   };
   Suivi& SuiviDe(uint16_t id);
   void Rupture();
+  void Demande(int32_t suivi, uint8_t controle, int64_t ns);
+  void Service(TypeDemande type, uint16_t id, int64_t ns);
 
   DescriptionCapture capture_;
   CDecodageTrame decodeur_;
@@ -89,6 +118,8 @@ class CAnalyseTiming {
   std::vector<Suivi> suivis_;
   std::vector<uint16_t> ids_;
   ResultatTiming r_;
+  // Requests waiting, by kind: (date asked, position in suivis_), oldest first.
+  std::array<std::set<std::pair<int64_t, int32_t>>, kNbTypesDemande> attentes_;
   uint32_t epoque_ = 1;
   bool precedente_ = false;
   int64_t datePrecedente_ = 0;
