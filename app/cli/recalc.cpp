@@ -33,7 +33,7 @@ class ProgressLine : public IObservateurTache {
 
 }  // namespace
 
-int recalcule(const std::string& capture, const std::string& config, Recalcul& r) {
+int ouvre_document(const std::string& capture, const std::string& config, Recalcul& r) {
   // The file's own words first (a directory, a short header...), as `info` gives them.
   if (const int status = open_capture(capture, r.file)) return status;
   if (const int status = refuse_interrupted(r.file)) return status;
@@ -47,6 +47,11 @@ int recalcule(const std::string& capture, const std::string& config, Recalcul& r
     r.doc->ReconstruitCopiesEvenements();
     r.doc->AppliqueBourrageRecalcul();
   }
+  return 0;
+}
+
+int recalcule(const std::string& capture, const std::string& config, Recalcul& r) {
+  if (const int status = ouvre_document(capture, config, r)) return status;
   r.doc->ResetResults(false);
   ProgressLine progress;
   CFileRequetes requests;

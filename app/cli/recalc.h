@@ -20,6 +20,10 @@ struct Recalcul {
   AcqFile file;
 };
 
+// Opens the capture and its configuration (the file's own, or config when given) without reading
+// the records. Returns 0, or the exit status after printing the failure.
+int ouvre_document(const std::string& capture, const std::string& config, Recalcul& r);
+
 // Returns 0, or the exit status after printing the failure (an interrupted capture is one).
 int recalcule(const std::string& capture, const std::string& config, Recalcul& r);
 

@@ -240,11 +240,13 @@ int64_t CDecodageTrame::FormateDateRel(uint64_t date, bool negatif, std::string*
   return ns;
 }
 
-void CDecodageTrame::FormateInterTrame(uint64_t ecart, uint16_t lenPrecedente, std::string& texte) const {
+int64_t CDecodageTrame::InterTrameNs(uint64_t ecart, uint16_t lenPrecedente) const {
   const uint64_t facteur = FacteurNs();
-  const int64_t ns = static_cast<int64_t>(ecart * facteur) -
-                     DureeTrameBits(lenPrecedente, static_cast<uint16_t>(10 * facteur));
-  FormateDureeCourte(ns, texte);
+  return static_cast<int64_t>(ecart * facteur) - DureeTrameBits(lenPrecedente, static_cast<uint16_t>(10 * facteur));
+}
+
+void CDecodageTrame::FormateInterTrame(uint64_t ecart, uint16_t lenPrecedente, std::string& texte) const {
+  FormateDureeCourte(InterTrameNs(ecart, lenPrecedente), texte);
 }
 
 void CDecodageTrame::FormateDateAbs(uint64_t date, bool avant, std::string& texte) const {

@@ -47,7 +47,10 @@ class CDecodageTrame {
   void FormateDateAbs(uint64_t date, bool avant, std::string& texte) const;
   // Relative date by the short duration rule ("- %s" when negatif); returns nanoseconds.
   int64_t FormateDateRel(uint64_t date, bool negatif, std::string* texte) const;
-  // Time from the end of the previous frame (lenPrecedente bytes) to the start of this one.
+  // Nanoseconds from the end of the previous frame (lenPrecedente bytes) to the start of this one,
+  // ecart date units after the previous frame's start; negative when the frames overlap.
+  int64_t InterTrameNs(uint64_t ecart, uint16_t lenPrecedente) const;
+  // The same as the frames list shows it.
   void FormateInterTrame(uint64_t ecart, uint16_t lenPrecedente, std::string& texte) const;
   // Long durations of the statistics and the export.
   static void FormateDuree(int64_t ns, std::string& texte);

@@ -1,0 +1,102 @@
+#pragma once
+// Accumulators of durations for the bus timing analysis: minimum, mean, maximum and standard
+// deviation in constant memory, and the scan periods of one identifier with their histogram,
+// nominal period and deviations from it.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace brv {
+
+// Fixed logarithmic buckets of the period histogram: bucket 0 holds periods below 1 µs, bucket k
+// (1..30) periods in [2^(k-1), 2^k) µs, bucket 31 everything from 2^30 µs (about 18 minutes).
+inline constexpr int kNbClassesHistogramme = 32;
+int ClasseHistogramme(int64_t ns);
+// Lower bound of bucket k in nanoseconds (0 for bucket 0).
+int64_t BorneBasseClasseNs(int k);
+
+struct ResumeDurees {
+  uint64_t n = 0;
+  int64_t minNs = 0;
+  int64_t maxNs = 0;
+  double moyenneNs = 0;
+  double ecartTypeNs = 0;  // population standard deviation
+};
+
+class CDurees {
+ public:
+  void Ajoute(int64_t ns) {
+    if (n_ == 0) {
+      ref_ = min_ = max_ = ns;
+    } else if (ns < min_) {
+      min_ = ns;
+    } else if (ns > max_) {
+      max_ = ns;
+    }
+    ++n_;
+    // Sums taken about the first value: the mean and variance of long periods with a small
+    // spread keep their precision.
+    const double d = static_cast<double>(ns - ref_);
+    somme_ += d;
+    sommeCarres_ += d * d;
+  }
+  ResumeDurees Resume() const;
+  uint64_t N() const { return n_; }
+
+ private:
+  uint64_t n_ = 0;
+  int64_t min_ = 0;
+  int64_t max_ = 0;
+  int64_t ref_ = 0;
+  double somme_ = 0;
+  double sommeCarres_ = 0;
+};
+
+// The nominal period is the median of the first kEchantillonNominal periods (all of them when
+// there are fewer), so that memory stays bounded however long the capture: periods before it is
+// known are kept and judged once it is, later ones as they come.
+inline constexpr size_t kEchantillonNominal = 127;
+
+struct ResumePeriodes {
+  ResumeDurees periode;
+  std::array<uint64_t, kNbClassesHistogramme> histogramme{};
+  int64_t nominalNs = 0;       // 0 without any period
+  uint64_t horsTolerance = 0;  // periods further than the tolerance from the nominal period
+  int64_t pireEcartNs = 0;     // largest distance of a period from the nominal period
+};
+
+class CPeriodes {
+ public:
+  explicit CPeriodes(double tolerancePct = 10.0) : tolerancePct_(tolerancePct) {}
+
+  void Ajoute(int64_t ns) {
+    durees_.Ajoute(ns);
+    ++histogramme_[static_cast<size_t>(ClasseHistogramme(ns))];
+    if (nominalNs_ == 0) {
+      echantillon_.push_back(ns);
+      if (echantillon_.size() == kEchantillonNominal) FixeNominal();
+    } else {
+      Juge(ns);
+    }
+  }
+  ResumePeriodes Resume();
+
+ private:
+  void FixeNominal();
+  void Juge(int64_t ns) {
+    const int64_t e = ns > nominalNs_ ? ns - nominalNs_ : nominalNs_ - ns;
+    if (e > seuilNs_) ++horsTolerance_;
+  }
+
+  double tolerancePct_;
+  CDurees durees_;
+  std::array<uint64_t, kNbClassesHistogramme> histogramme_{};
+  std::vector<int64_t> echantillon_;
+  int64_t nominalNs_ = 0;
+  int64_t seuilNs_ = 0;
+  uint64_t horsTolerance_ = 0;
+};
+
+}  // namespace brv

@@ -1,0 +1,19 @@
+#pragma once
+// The thresholds of the bus timing analysis, by bus speed.
+
+#include <cstdint>
+
+namespace brv {
+
+struct ParametresTiming {
+  int64_t retournementMinNs = 10'000;  // an answer sooner than this after its call is early
+  int64_t silenceNs = 150'000;         // a call without a frame within this is unanswered
+  int64_t tardifNs = 75'000;           // an answer later than this is late
+  double tolerancePct = 10.0;          // a scan period further than this from the nominal one
+};
+
+// The defaults at a speed code (0 31.25 kbit/s, 1 1 Mbit/s, 2 2.5 Mbit/s, 3 5 Mbit/s; other codes
+// as 1 Mbit/s): the late threshold is half the silence time.
+ParametresTiming ParametresTimingDefaut(uint32_t enVitesse);
+
+}  // namespace brv
