@@ -77,8 +77,11 @@ Runner add_compare_command(CLI::App& app) {
     Recalcul avant, apres;
     if (const int status = recalcule(args->avant, args->config, avant)) return status;
     if (const int status = recalcule(args->apres, args->config, apres)) return status;
-    const std::vector<Ecart> ecarts = CompareCaptures(ResumeDe(*avant.doc), ResumeDe(*apres.doc),
-                                                     {args->tolerance / 100, args->points});
+    ResumeCapture a = ResumeDe(*avant.doc), b = ResumeDe(*apres.doc);
+    std::string erreur;
+    if (!AjouteTiming(*avant.doc, a, erreur)) return fail(erreur, args->avant);
+    if (!AjouteTiming(*apres.doc, b, erreur)) return fail(erreur, args->apres);
+    const std::vector<Ecart> ecarts = CompareCaptures(a, b, {args->tolerance / 100, args->points});
     emit(args->json ? json(ecarts) : texte(ecarts));
     return ecarts.empty() ? 0 : kDifferent;
   };

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "cli_run.h"
@@ -47,6 +48,15 @@ TEST_F(CliCompare, TheSameNetworkComparesEqualAndARemovedVariableIsReported) {
   EXPECT_EQ(j.status, 2);
   EXPECT_EQ(j.out, "{\"different\": true, \"differences\": [{\"what\": \"identifier 0104\", \"before\": \"present\", "
                    "\"after\": null}]}\n");
+
+  // Station 3's variable scanned half as often.
+  std::string lent = kQuatre;
+  lent.replace(lent.find("0103 producer=3 period=2"), 24, "0103 producer=3 period=4");
+  const auto periode = run_cli({"compare", a, Capture("d", lent, 1)});
+  EXPECT_EQ(periode.status, 2) << periode.err;
+  // The simulated cycle is not the scenario's to the microsecond: the line, not its figures.
+  EXPECT_EQ(periode.out.rfind("identifier 0103 period: ", 0), 0u) << periode.out;
+  EXPECT_EQ(std::count(periode.out.begin(), periode.out.end(), '\n'), 1) << periode.out;
 
   const auto absent = run_cli({"compare", a, dir_.file("none.dat")});
   EXPECT_EQ(absent.status, 1);

@@ -61,6 +61,34 @@ ResumeCapture ResumeDe(const CBrenvaleDoc& doc) {
   return r;
 }
 
+void AjouteTiming(const ResultatTiming& timing, ResumeCapture& resume) {
+  for (const TimingIdentifiant& t : timing.identifiants) {
+    if (t.periodes.nominalNs == 0) continue;  // called once or never: no period to compare
+    resume.temps[t.identifiant] = {static_cast<double>(t.periodes.nominalNs), static_cast<double>(t.periodes.pireEcartNs),
+                                   t.retournement.moyenneNs};
+  }
+  // The measured macrocycle: its nominal multiple hangs on the rounding of every period.
+  if (timing.macrocycle.mesure.n > 0) resume.macrocycleNs = timing.macrocycle.mesure.moyenneNs;
+}
+
+bool AjouteTiming(const CBrenvaleDoc& doc, ResumeCapture& resume, std::string& erreur) {
+  AcqFile fichier;
+  if (fichier.open(doc.AcqFilePath) != AcqOpenStatus::Ok) {
+    erreur = fichier.message();
+    return false;
+  }
+  // Padding calls fill the end of cycles: their period says nothing of the schedule.
+  const TripletBourrage& bourrage = doc.BourrageRecalcul();
+  const int32_t exclu = bourrage.bActif ? static_cast<int32_t>(bourrage.ulIdentifiant & 0xFFFF) : -1;
+  ResultatTiming timing;
+  if (AnalyseTimingFichier(fichier, ParametresTimingDefaut(fichier.header().enVitesse), exclu, timing, erreur) !=
+      FinTiming::Complete) {
+    return false;
+  }
+  AjouteTiming(timing, resume);
+  return true;
+}
+
 std::vector<Ecart> CompareCaptures(const ResumeCapture& a, const ResumeCapture& b, const TolerancesComparaison& t) {
   std::vector<Ecart> e;
   // Identifiers, in identifier order: appeared, disappeared, changed state.
@@ -90,9 +118,10 @@ std::vector<Ecart> CompareCaptures(const ResumeCapture& a, const ResumeCapture& 
     if (DiffereRelatif(ta.periodeNominaleNs, tb.periodeNominaleNs, t.relative)) {
       e.push_back({nom + "period", Duree(ta.periodeNominaleNs), Duree(tb.periodeNominaleNs)});
     }
-    // Jitter is judged against the period: a few microseconds more on a 100 ms scan is no change.
-    const double periode = std::max(ta.periodeNominaleNs, tb.periodeNominaleNs);
-    if (std::fabs(ta.gigueMaxNs - tb.gigueMaxNs) > t.relative * periode) {
+    // The worst deviation is an extreme: it counts when it crosses the tolerance of the period.
+    const bool irregulierAvant = ta.gigueMaxNs > t.relative * ta.periodeNominaleNs;
+    const bool irregulierApres = tb.gigueMaxNs > t.relative * tb.periodeNominaleNs;
+    if (irregulierAvant != irregulierApres) {
       e.push_back({nom + "jitter", Duree(ta.gigueMaxNs), Duree(tb.gigueMaxNs)});
     }
     if (DiffereRelatif(ta.retournementMoyenNs, tb.retournementMoyenNs, t.relative)) {
@@ -153,7 +182,9 @@ std::optional<ResumeCapture> ResumeFichier(const std::string& chemin, CFileReque
     erreur = fin.derniere.empty() ? "The capture could not be read to its end." : fin.derniere;
     return std::nullopt;
   }
-  return ResumeDe(doc);
+  ResumeCapture r = ResumeDe(doc);
+  if (!AjouteTiming(doc, r, erreur)) return std::nullopt;
+  return r;
 }
 
 std::string PageComparaison(std::string_view avant, std::string_view apres, const std::vector<Ecart>& ecarts) {

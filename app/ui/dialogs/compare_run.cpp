@@ -25,12 +25,15 @@ bool ComparerAvec(const brv::CBrenvaleDoc& doc, const QString& chemin, brv::IRap
     annule = true;
     requetes.Poste(brv::RequeteTache::ArretUtilisateur);
   });
-  // The other capture has a document of its own: the open one is only read, on this thread.
-  const brv::ResumeCapture avant = brv::ResumeDe(doc);
+  // The other capture has a document of its own; the open one is only read while the window
+  // takes no input (the progress dialog is modal).
+  brv::ResumeCapture avant = brv::ResumeDe(doc);
   std::optional<brv::ResumeCapture> apres;
   std::string erreur;
   QEventLoop boucle;
   std::thread lecture([&] {
+    std::string erreurAvant;
+    if (!brv::AjouteTiming(doc, avant, erreurAvant)) avant.temps.clear();
     apres = brv::ResumeFichier(autre, requetes, erreur);
     QMetaObject::invokeMethod(&boucle, &QEventLoop::quit, Qt::QueuedConnection);
   });

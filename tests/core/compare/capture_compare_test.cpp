@@ -47,6 +47,7 @@ TEST(CaptureCompare, ChangesBeyondTheTolerances) {
        {{"identifier 0101 period", "20.00 ms", "40.00 ms"}}},
       {"jitter grows beyond a tenth of the period", [](ResumeCapture& r) { r.temps[0x0101].gigueMaxNs = 3e6; },
        {{"identifier 0101 jitter", "100.00 us", "3.00 ms"}}},
+      {"jitter moves within the tolerance", [](ResumeCapture& r) { r.temps[0x0101].gigueMaxNs = 1.9e6; }, {}},
       {"a slower producer", [](ResumeCapture& r) { r.temps[0x0101].retournementMoyenNs = 60e3; },
        {{"identifier 0101 turnaround", "30.00 us", "60.00 us"}}},
       {"loads within a point", [](ResumeCapture& r) { r.chargeDonnees = 60.9; }, {}},

@@ -15,13 +15,15 @@
 #include "brv_core/analysis/task_requests.h"
 #include "brv_core/document/acq_results.h"
 #include "brv_core/document/brenvale_doc.h"
+#include "brv_core/timing/bus_timing.h"
 
 namespace brv {
 
 // The scan timing of one identifier, in nanoseconds.
 struct TempsIdentifiant {
   double periodeNominaleNs = 0;
-  double gigueMaxNs = 0;       // worst deviation of a scan from the nominal period
+  double gigueMaxNs = 0;       // worst deviation of a scan from the nominal period (compared when it
+                               // crosses the tolerance of the period)
   double retournementMoyenNs = 0;
 };
 
@@ -32,11 +34,16 @@ struct ResumeCapture {
   double chargeDonnees = 0, chargeMessages = 0, tauxErreur = 0;  // percent
   std::array<uint64_t, kNbCompteursErreur> compteurs{};
   std::map<uint16_t, TempsIdentifiant> temps;  // empty when the timing was not measured
-  std::optional<double> macrocycleNs;
+  std::optional<double> macrocycleNs;  // measured
 };
 
 // A capture read again (its results and network table filled) summed up for the comparison.
 ResumeCapture ResumeDe(const CBrenvaleDoc& doc);
+// Adds the scan timing of the document's capture: a pass over its file with the bus speed's
+// defaults, the padding identifier left out. False (and the reason) when the file cannot be read
+// to its end; the summary then has no timing.
+bool AjouteTiming(const CBrenvaleDoc& doc, ResumeCapture& resume, std::string& erreur);
+void AjouteTiming(const ResultatTiming& timing, ResumeCapture& resume);
 
 struct TolerancesComparaison {
   double relative = 0.10;     // periods, jitters, turnarounds, macrocycle, counter rates
