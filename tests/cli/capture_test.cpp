@@ -277,8 +277,13 @@ TEST_F(CliCaptureCommand, ACaptureKilledMidwayIsRepairedIntoTheFramesTheCardDeli
   const CliResult killed = run_shell(
       background_capture("--simulate=" + quote(fast_) + " --size 50M -o " + quote(dat_), out, err, "p") +
       "for i in $(seq 600); do [ \"$(stat -c %s " + quote(dat_) +
-      " 2>/dev/null || echo 0)\" -gt 100000 ] && break; sleep 0.05; done; kill -KILL $p; { wait $p; } 2>/dev/null; echo $?");
-  ASSERT_EQ(killed.out, "137\n") << read_text(err);
+      " 2>/dev/null || echo 0)\" -gt 100000 ] && break; sleep 0.05; done; " + quote(BRV_CLI_PATH) + " repair " + quote(dat_) +
+      " 2>&1; echo live $?; kill -KILL $p; { wait $p; } 2>/dev/null; echo $?");
+  // While the capture runs its file is not interrupted, only unfinished.
+  EXPECT_NE(killed.out.find("A capture is writing this file now: it was not interrupted. (" + dat_ + ")\n"), std::string::npos)
+      << killed.out;
+  ASSERT_NE(killed.out.find("live 1\n137\n"), std::string::npos) << killed.out << read_text(err);
+  EXPECT_FALSE(std::filesystem::exists(dat_ + ".orig"));
   const std::string before = read_text(dat_);
   EXPECT_EQ(run_cli({"records", dat_}).status, 1);
 

@@ -1,6 +1,8 @@
 #include "brv_core/file/repair.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -79,12 +81,37 @@ bool GardeOriginal(const AcqFile& file, const std::string& orig, std::string& wh
   return ok;
 }
 
+constexpr const char* kTexteEnEcriture = "A capture is writing this file now: it was not interrupted.";
+
+// Another capture holds the lock it keeps on the file it writes.
+bool EnEcriture(int fd) {
+  if (::flock(fd, LOCK_SH | LOCK_NB) != 0) return errno == EWOULDBLOCK;
+  ::flock(fd, LOCK_UN);
+  return false;
+}
+
+// The file open on fd is the one examined, with the same size and header.
+bool InchangeDepuisExamen(int fd, const AcqFile& file) {
+  const auto examine = platform::file_id(file.descriptor());
+  struct stat st {};
+  if (!examine || platform::file_id(fd) != examine || ::fstat(fd, &st) != 0 ||
+      static_cast<uint64_t>(st.st_size) != file.file_size()) {
+    return false;
+  }
+  uint8_t brut[kTailleEntete];
+  uint8_t attendu[kTailleEntete];
+  vandrel::ecrire_entete(file.header(), attendu);
+  return platform::read_at(file.descriptor(), brut, sizeof brut, 0) == static_cast<int64_t>(sizeof brut) &&
+         std::equal(brut, brut + sizeof brut, attendu);
+}
+
 }  // namespace
 
 RepairPlan PlanifieReparation(const AcqFile& file) {
   if (!file.interrupted()) {
     return refus(RepairStatus::NothingToRepair, "The acquisition file is complete: there is nothing to repair.");
   }
+  if (EnEcriture(file.descriptor())) return refus(RepairStatus::Refused, kTexteEnEcriture);
   const auto& h = file.header();
   if (file.layout() != AcqLayout::Linear || h.ullPosZonePostTrig != kTailleEntete) {
     return refus(RepairStatus::Refused,
@@ -124,22 +151,25 @@ bool ReparePlace(const std::string& path, const AcqFile& file, const RepairPlan&
     why = plan.message;
     return false;
   }
-  const auto lu = platform::file_id(file.descriptor());
-  const auto nomme = platform::file_id(path);
-  if (!lu || !nomme || *lu != *nomme) {
-    why = path + " is no longer the file that was examined.";
-    return false;
-  }
-  if (!GardeOriginal(file, CheminOriginal(path), why)) return false;
-
   const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) {
     why = systeme("cannot open " + path + " for writing", errno);
     return false;
   }
-  if (platform::file_id(fd) != lu) {
+  // Held until the file is closed: a capture starting now finds it taken, as it finds one that
+  // another capture writes.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    why = errno == EWOULDBLOCK ? kTexteEnEcriture : systeme("cannot lock " + path, errno);
+    ::close(fd);
+    return false;
+  }
+  if (!InchangeDepuisExamen(fd, file)) {
     ::close(fd);
     why = path + " is no longer the file that was examined.";
+    return false;
+  }
+  if (!GardeOriginal(file, CheminOriginal(path), why)) {
+    ::close(fd);
     return false;
   }
   uint8_t entete[kTailleEntete];

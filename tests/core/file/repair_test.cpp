@@ -3,10 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+
+#include <brv_platform/files.h>
 
 #include "brv_core/file/acq_file.h"
 #include "brv_core/file/record_cursor.h"
@@ -216,6 +222,37 @@ TEST_F(RepairTest, NeverOverwritesAKeptOriginalNorWritesOntoTheInput) {
   test::write_bytes(path_, original);
   EXPECT_FALSE(ReparePlace(path_, file, plan, why));
   EXPECT_FALSE(std::filesystem::exists(CheminOriginal(path_)));
+}
+
+TEST_F(RepairTest, LeavesAFileThatACaptureWritesOrThatChangedSinceItWasExamined) {
+  interrupted_with({}).save(path_);
+  const auto original = slurp(path_);
+  // What a running capture holds on its file.
+  const int capture = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(capture, 0);
+  ASSERT_EQ(::flock(capture, LOCK_EX | LOCK_NB), 0);
+  AcqFile file;
+  ASSERT_EQ(file.open(path_), AcqOpenStatus::Ok);
+  const RepairPlan refused = PlanifieReparation(file);
+  EXPECT_EQ(refused.status, RepairStatus::Refused);
+  EXPECT_NE(refused.message.find("A capture is writing this file"), std::string::npos) << refused.message;
+
+  ::flock(capture, LOCK_UN);
+  const RepairPlan plan = PlanifieReparation(file);
+  ASSERT_EQ(plan.status, RepairStatus::Repairable);
+  std::string why;
+  ASSERT_EQ(::flock(capture, LOCK_EX | LOCK_NB), 0);  // taken between the examination and the repair
+  EXPECT_FALSE(ReparePlace(path_, file, plan, why));
+  EXPECT_NE(why.find("A capture is writing this file"), std::string::npos) << why;
+  ::flock(capture, LOCK_UN);
+
+  const uint8_t more[] = {13, 0};
+  ASSERT_TRUE(platform::write_all_at(capture, more, sizeof more, original.size()));  // it went on writing
+  ::close(capture);
+  EXPECT_FALSE(ReparePlace(path_, file, plan, why));
+  EXPECT_NE(why.find("no longer the file that was examined"), std::string::npos) << why;
+  EXPECT_FALSE(std::filesystem::exists(CheminOriginal(path_)));
+  EXPECT_EQ(slurp(path_).size(), original.size() + sizeof more);
 }
 
 }  // namespace
