@@ -186,16 +186,6 @@ TEST_F(RepairTest, FindsTheWholeRecordsAndRepairsOnlyTheHeaderAndWhatFollowsThem
   }
 }
 
-TEST_F(RepairTest, SaysWhatWasRecoveredAndLeftOut) {
-  RepairPlan plan;
-  plan.records = 1;
-  plan.data_end = kTailleEntete + 18;
-  plan.left_out = 5;
-  EXPECT_EQ(TexteReparation(plan), "1 record, 18 bytes recovered; 5 bytes after the last whole record left out");
-  plan.records = 3;
-  EXPECT_EQ(TexteReparation(plan).substr(0, 11), "3 records, ");
-}
-
 TEST_F(RepairTest, NeverOverwritesAKeptOriginalNorWritesOntoTheInput) {
   interrupted_with({1, 2, 3}).save(path_);
   const auto original = slurp(path_);
