@@ -10,8 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include <brv_platform/endian.h>
 #include <brv_platform/files.h>
 
+#include "brv_core/decode/crc.h"
 #include "brv_core/file/data_end.h"
 
 namespace brv {
@@ -81,6 +83,29 @@ bool GardeOriginal(const AcqFile& file, const std::string& orig, std::string& wh
   return ok;
 }
 
+// The start header has no frame standard yet (the engine learns it from the first frame): the one
+// under which more of the first frames' check bytes are right. -1 on a read error.
+int DevineTramesFip(int fd, uint64_t fin) {
+  std::vector<uint8_t> octets(static_cast<size_t>(std::min<uint64_t>(fin - kTailleEntete, 64 * 1024)));
+  if (platform::read_at(fd, octets.data(), octets.size(), kTailleEntete) != static_cast<int64_t>(octets.size())) return -1;
+  int fip = 0;
+  int worldfip = 0;
+  // The stretch holds whole records only; the last may be cut by the 64 KiB.
+  for (size_t pos = 0; pos + vandrel::kLgEnregMin <= octets.size();) {
+    const uint16_t lg = platform::load_le16(octets.data() + pos);
+    if (lg < vandrel::kLgEnregMin || lg > octets.size() - pos) break;
+    const uint8_t* trame = octets.data() + pos + vandrel::kPosTrameEnreg;
+    const size_t n = lg - vandrel::kSurchargeEnreg;
+    if (n >= 3) {
+      const uint16_t lu = static_cast<uint16_t>((trame[n - 2] << 8) | trame[n - 1]);
+      fip += CrcTrame(true, trame, n - 2) == lu;
+      worldfip += CrcTrame(false, trame, n - 2) == lu;
+    }
+    pos += lg;
+  }
+  return fip > worldfip ? 1 : 0;
+}
+
 constexpr const char* kTexteEnEcriture = "A capture is writing this file now: it was not interrupted.";
 
 // Another capture holds the lock it keeps on the file it writes.
@@ -127,6 +152,8 @@ RepairPlan PlanifieReparation(const AcqFile& file) {
     return refus(RepairStatus::NothingRecoverable,
                  "No whole record follows the header: nothing can be recovered from this capture.");
   }
+  const int fip = DevineTramesFip(file.descriptor(), e.fin);
+  if (fip < 0) return refus(RepairStatus::ReadError, "Error reading the acquisition file at offset 88.");
   RepairPlan plan;
   plan.status = RepairStatus::Repairable;
   plan.records = e.nombre;
@@ -134,6 +161,7 @@ RepairPlan PlanifieReparation(const AcqFile& file) {
   plan.left_out = file.file_size() - e.fin;
   plan.header = h;
   plan.header.enEtatAcq = vandrel::FIN_NORMALE;
+  plan.header.bTramesTypeFip = static_cast<uint8_t>(fip);
   plan.header.ullLgZonePostTrig = e.fin - kTailleEntete;
   return plan;
 }

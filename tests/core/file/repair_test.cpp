@@ -14,6 +14,7 @@
 
 #include <brv_platform/files.h>
 
+#include "brv_core/decode/crc.h"
 #include "brv_core/file/acq_file.h"
 #include "brv_core/file/record_cursor.h"
 #include "brv_core/file/repair.h"
@@ -38,6 +39,7 @@ ENTETE_FICHIER start_header() {
   ENTETE_FICHIER h = test::finished_header();
   h.enEtatAcq = ATTENTE_TRAFIC;
   h.ullLgZonePostTrig = 0;
+  h.bTramesTypeFip = 0;  // learnt from the first frame, kept in memory until the stop
   return h;
 }
 
@@ -64,12 +66,22 @@ uint64_t walk_count(const AcqFile& file) {
   return n;
 }
 
+// A frame whose check bytes are right under WorldFIP framing only.
+TestRecord worldfip_frame() {
+  TestRecord r{0, {0x03, 0x90, 0x02}, 0};
+  const uint16_t crc = CrcTrame(false, r.frame.data(), r.frame.size());
+  r.frame.push_back(static_cast<uint8_t>(crc >> 8));
+  r.frame.push_back(static_cast<uint8_t>(crc));
+  return r;
+}
+
 struct Case {
   const char* name;
   std::function<FileImage()> make;
   RepairStatus status;
   uint64_t records;
   uint64_t left_out;
+  uint8_t fip = 1;  // kThree's checked frame is a FIP one
 };
 
 const Case kCases[] = {
@@ -92,6 +104,14 @@ const Case kCases[] = {
      RepairStatus::Repairable, 3, 17},
     {"length below the minimum",
      [] { return interrupted_with({12, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 0, 0}); }, RepairStatus::Repairable, 3, 14},
+    {"WorldFIP frames",
+     [] {
+       FileImage image;
+       image.header = start_header();
+       image.put(kTailleEntete, test::stream_of({worldfip_frame(), kThree[1], kThree[2]}));
+       return image;
+     },
+     RepairStatus::Repairable, 3, 0, 0},
     {"already complete",
      [] {
        FileImage image;
@@ -181,6 +201,7 @@ TEST_F(RepairTest, FindsTheWholeRecordsAndRepairsOnlyTheHeaderAndWhatFollowsThem
     EXPECT_FALSE(again.truncated());
     EXPECT_EQ(again.header().enEtatAcq, FIN_NORMALE);
     EXPECT_EQ(again.header().enVitesse, image.header.enVitesse);
+    EXPECT_EQ(again.header().bTramesTypeFip, c.fip);
     EXPECT_EQ(walk_count(again), c.records);
     EXPECT_EQ(PlanifieReparation(again).status, RepairStatus::NothingToRepair);
   }
