@@ -87,7 +87,9 @@ bool GardeOriginal(const AcqFile& file, const std::string& orig, std::string& wh
 // under which more of the first frames' check bytes are right. -1 on a read error.
 int DevineTramesFip(int fd, uint64_t fin) {
   std::vector<uint8_t> octets(static_cast<size_t>(std::min<uint64_t>(fin - kTailleEntete, 64 * 1024)));
-  if (platform::read_at(fd, octets.data(), octets.size(), kTailleEntete) != static_cast<int64_t>(octets.size())) return -1;
+  if (platform::read_at(fd, octets.data(), octets.size(), kTailleEntete) != static_cast<int64_t>(octets.size())) {
+    return -1;
+  }
   int fip = 0;
   int worldfip = 0;
   // The stretch holds whole records only; the last may be cut by the 64 KiB.
