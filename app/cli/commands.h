@@ -27,6 +27,7 @@ Runner add_export_command(CLI::App& app);
 Runner add_userdata_command(CLI::App& app);
 Runner add_detail_command(CLI::App& app);
 Runner add_timing_command(CLI::App& app);
+Runner add_repair_command(CLI::App& app);
 // Registers the simulated card itself, once its bus options are applied to the scenario.
 Runner add_capture_command(CLI::App& app, std::shared_ptr<const Simulation> simulation);
 

@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
   add(brv::cli::add_userdata_command);
   add(brv::cli::add_detail_command);
   add(brv::cli::add_timing_command);
+  add(brv::cli::add_repair_command);
   auto simulation = std::make_shared<brv::cli::Simulation>();
   add([&](CLI::App& a) { return brv::cli::add_capture_command(a, simulation); });
   CLI::App* capture = commands.back().first;

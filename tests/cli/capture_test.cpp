@@ -272,6 +272,51 @@ TEST_F(CliCaptureCommand, AFileAnotherCaptureIsWritingIsNeverOverwritten) {
   EXPECT_NE(run_shell(overwrite).out.find("status 0\n"), std::string::npos);
 }
 
+TEST_F(CliCaptureCommand, ACaptureKilledMidwayIsRepairedIntoTheFramesTheCardDeliveredFirst) {
+  const std::string out = dir_.file("a.out"), err = dir_.file("a.err");
+  const CliResult killed = run_shell(
+      background_capture("--simulate=" + quote(fast_) + " --size 50M -o " + quote(dat_), out, err, "p") +
+      "for i in $(seq 600); do [ \"$(stat -c %s " + quote(dat_) +
+      " 2>/dev/null || echo 0)\" -gt 100000 ] && break; sleep 0.05; done; " + quote(BRV_CLI_PATH) + " repair " + quote(dat_) +
+      " 2>&1; echo live $?; kill -KILL $p; { wait $p; } 2>/dev/null; echo $?");
+  // While the capture runs its file is not interrupted, only unfinished.
+  EXPECT_NE(killed.out.find("A capture is writing this file now: it was not interrupted. (" + dat_ + ")\n"), std::string::npos)
+      << killed.out;
+  ASSERT_NE(killed.out.find("live 1\n137\n"), std::string::npos) << killed.out << read_text(err);
+  EXPECT_FALSE(std::filesystem::exists(dat_ + ".orig"));
+  const std::string before = read_text(dat_);
+  EXPECT_EQ(run_cli({"records", dat_}).status, 1);
+
+  const auto r = run_cli({"repair", dat_});
+  ASSERT_EQ(r.status, 0) << r.err;
+  // "N records, M bytes recovered; K bytes after the last whole record left out."
+  const uint64_t count = std::stoull(r.out);
+  EXPECT_NE(r.out.find(" bytes after the last whole record left out.\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("The capture was repaired in place: " + dat_), std::string::npos) << r.out;
+  EXPECT_EQ(read_text(dat_ + ".orig"), before);
+  EXPECT_EQ(read_text(dat_).substr(88), before.substr(88, read_text(dat_).size() - 88));
+
+  // The simulated network replays the same traffic: a whole capture of it is the reference.
+  const std::string whole = dir_.file("whole.dat");
+  ASSERT_EQ(run_cli({"capture", "--simulate=" + fast_, "--size", "1M", "-o", whole, "--ground-truth", truth_}).status, 0);
+  const auto recs = records(dat_);
+  ASSERT_EQ(recs.size(), count);
+  EXPECT_GT(count, 1000u);
+  const auto truth = frames_of(read_lines(truth_));
+  EXPECT_LT(recs.size(), truth.size());
+  expect_run_of_truth(recs, truth, 0);
+  const auto info = run_cli({"info", dat_});
+  EXPECT_NE(info.out.find("enEtatAcq: 5 (FIN_NORMALE)"), std::string::npos) << info.out;
+  // The frame standard, which the start header does not hold, was found again: no check byte errors.
+  const auto stats = run_cli({"stats", dat_, "--json"});
+  ASSERT_EQ(stats.status, 0) << stats.err;
+  EXPECT_EQ(field(stats.out, "erroneous"), "0");
+
+  const auto again = run_cli({"repair", dat_});
+  EXPECT_EQ(again.status, 0);
+  EXPECT_NE(again.out.find("nothing to repair"), std::string::npos) << again.out;
+}
+
 TEST_F(CliCaptureCommand, AFileMadeDuringTheDeferredWaitIsAskedAboutAgain) {
   const std::string out = dir_.file("a.out"), err = dir_.file("a.err");
   const CliResult r = run_shell(

@@ -56,6 +56,7 @@ TEST_F(FileSafety, BadInputsAreRefusedWithTheReadersMessage) {
       {{"frames", "@dir.dat"}, "Error opening the acquisition file. (" + f("dir.dat") + ": Is a directory)"},
       {{"stats", "@empty.dat"}, "Acquisition file invalid. (" + f("empty.dat") + ": header shorter than 88 bytes)"},
       {{"detail", "@empty.dat", "0"}, "Acquisition file invalid."},
+      {{"repair", "@dir.dat"}, "Error opening the acquisition file. (" + f("dir.dat") + ": Is a directory)"},
       {{"records", "@trunc.dat"}, "The file is shorter than its header says"},
       {{"frames", "@trunc.dat"}, "Re-calculation aborted because of invalid end of file error."},
       {{"stats", "/dev/zero"}, "Error opening the acquisition file. (/dev/zero: not a regular file)"},
@@ -111,6 +112,7 @@ TEST_F(FileSafety, AnOutputNeverLandsOnAnInput) {
   const std::string config = slurp(f("ok.cfg"));
   for (const auto& a : std::vector<std::vector<std::string>>{
            {"detail", "@ok.dat", "0", "--config", "@ok.cfg", "-o", "@ok.cfg"},
+           {"repair", "@ok.dat", "-o", "@hard.dat"},
            {"capture", "--simulate=clean", "--duration", "1s", "--config", "@ok.cfg", "-o", "@ok.cfg"},
            {"capture", "--simulate=clean", "--duration", "1s", "-o", "@new.dat", "--ground-truth", "@ok.cfg",
             "--config", "@ok.cfg"},

@@ -1,6 +1,9 @@
 // Opening, reading again, saving and closing captures from the main window, as a user does.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include <QAction>
 #include <QApplication>
 #include <QPushButton>
@@ -10,6 +13,7 @@
 #include <QMenu>
 #include <QSettings>
 
+#include "brv_core/file/repair_offer.h"
 #include "brv_core/synth/sample_capture.h"
 #include "capture_fixture.h"
 #include "config/display_sheet.h"
@@ -34,8 +38,9 @@ class RapportEnregistre : public CRapportQt {
   void BoiteMessage(std::string_view texte, brv::IconeMessage icone) override { boites.push_back({std::string(texte), icone}); }
   bool QuestionOuiNon(std::string_view texte) override {
     questions.emplace_back(texte);
-    return true;
+    return oui;
   }
+  bool oui = true;
   std::vector<std::pair<std::string, brv::IconeMessage>> boites;
   std::vector<std::string> questions;
 };
@@ -107,6 +112,35 @@ TEST_F(MainWindowFiles, ACaptureWithoutResultsIsReadAgainThenSavedAndReopenedAtO
 }
 
 // Validating the display sheet with a capture open reads it again with the new filter.
+// An interrupted capture is offered for recovery before it opens; Yes repairs it, No opens it as it is.
+TEST_F(MainWindowFiles, AnInterruptedCaptureIsRecoveredWhenTheUserAgrees) {
+  // No first: a No to the later question about replacing the open capture's configuration would
+  // refuse the opening.
+  for (const bool oui : {false, true}) {
+    SCOPED_TRACE(oui ? "Yes" : "No");
+    const std::string chemin = Echantillon(oui ? "yes.dat" : "no.dat", 2000);
+    {
+      // The header as the engine leaves it until its stop: state 1, no data length.
+      std::fstream f(chemin, std::ios::binary | std::ios::in | std::ios::out);
+      const char etat[4] = {1, 0, 0, 0}, longueur[8] = {};
+      f.seekp(4).write(etat, 4);
+      f.seekp(40).write(longueur, 8);
+      ASSERT_TRUE(f.good());
+    }
+    rapport_.oui = oui;
+    rapport_.questions.clear();
+    fenetre_.Messages()->clear();
+    ASSERT_TRUE(fenetre_.OuvreCapture(QString::fromStdString(chemin)));
+    ASSERT_TRUE(test::attend([&] { return !fenetre_.Tache()->EnCours(); }, 10000));
+    ASSERT_FALSE(rapport_.questions.empty());
+    EXPECT_EQ(rapport_.questions[0], brv::kQuestionReparation);
+    EXPECT_EQ(std::filesystem::exists(chemin + ".orig"), oui);
+    EXPECT_EQ(fenetre_.Liste()->NombreLignes(), oui ? 2000u : 0u);
+    EXPECT_EQ(Lignes(QString::fromStdString("The capture was repaired; the original is kept as " + chemin + ".orig.")), oui);
+    EXPECT_EQ(Lignes(QString::fromUtf8(brv::kInterruptedText)), !oui);
+  }
+}
+
 TEST_F(MainWindowFiles, AValidatedDisplaySheetReadsTheCaptureAgain) {
   const std::string chemin = Echantillon("c.dat", 3000);
   ASSERT_TRUE(fenetre_.OuvreCapture(QString::fromStdString(chemin)));

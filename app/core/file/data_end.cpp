@@ -37,25 +37,32 @@ class Fenetre {
   uint64_t lg_ = 0;
 };
 
-// The end of the run of whole records that starts at debut; -1 on a read error.
-int64_t FinDesEnregistrements(int fd, uint64_t debut, uint64_t taille) {
+}  // namespace
+
+Enregistrements ParcourtEnregistrements(int fd, uint64_t debut, uint64_t taille) {
   Fenetre f(fd);
-  uint64_t pos = debut;
+  Enregistrements e;
+  e.fin = debut;
   uint16_t tete = 0;
   uint16_t queue = 0;
-  while (pos + kLgEnregMin <= taille) {
-    int r = f.mot(pos, tete);
-    if (r <= 0) return r < 0 ? -1 : static_cast<int64_t>(pos);
-    if (tete < kLgEnregMin || tete > taille - pos) break;
-    r = f.mot(pos + tete - 2, queue);
-    if (r < 0) return -1;
-    if (r == 0 || queue != tete) break;
-    pos += tete;
+  while (e.fin + kLgEnregMin <= taille) {
+    const int lu = f.mot(e.fin, tete);
+    if (lu < 0) {
+      e.erreurLecture = true;
+      break;
+    }
+    if (lu == 0 || tete < kLgEnregMin || tete > taille - e.fin) break;
+    const int luQueue = f.mot(e.fin + tete - 2, queue);
+    if (luQueue < 0) {
+      e.erreurLecture = true;
+      break;
+    }
+    if (luQueue == 0 || queue != tete) break;
+    e.fin += tete;
+    ++e.nombre;
   }
-  return static_cast<int64_t>(pos);
+  return e;
 }
-
-}  // namespace
 
 FinDonnees ChercheFinDonnees(int fd, const vandrel::ENTETE_FICHIER& h, uint64_t taille) {
   FinDonnees fin;
@@ -72,12 +79,12 @@ FinDonnees ChercheFinDonnees(int fd, const vandrel::ENTETE_FICHIER& h, uint64_t 
   }
   uint64_t fin_ = kTailleEntete;
   const auto parcours = [&](uint64_t debut) {
-    const int64_t f = FinDesEnregistrements(fd, debut, taille);
-    if (f < 0) {
+    const Enregistrements e = ParcourtEnregistrements(fd, debut, taille);
+    if (e.erreurLecture) {
       fin.erreurLecture = true;
       fin_ = std::max(fin_, taille);
     } else {
-      fin_ = std::max(fin_, static_cast<uint64_t>(f));
+      fin_ = std::max(fin_, e.fin);
     }
   };
   // Records run from the header on: the whole linear zone, or a rotating zone up to where it was

@@ -21,6 +21,7 @@
 #include <QToolButton>
 
 #include "brv_core/document/stored_results.h"
+#include "brv_core/file/repair_offer.h"
 #include "charts/data_rate_chart.h"
 #include "config/acq_sheet.h"
 #include "config/display_sheet.h"
@@ -340,6 +341,7 @@ void CMainFrame::AfficheNombreLignes(quint64 n) {
 
 bool CMainFrame::OuvreCapture(const QString& chemin) {
   if (tache_->EnCours()) return false;
+  brv::ProposeReparation(Chemin(chemin), rapport_);
   // The list lets go of the old capture before the document changes under it.
   liste_->Detache();
   const bool ouvert = doc_->OuvrirAcquisition(Chemin(chemin));

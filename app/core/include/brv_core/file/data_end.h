@@ -19,6 +19,15 @@ struct FinDonnees {
   bool erreurLecture = false;  // the walk met a read error: position is then the file size
 };
 
+// The run of whole records from debut: it stops at the first record whose length is below the
+// minimum, runs past the file's end (taille bytes) or differs from its trailing copy.
+struct Enregistrements {
+  uint64_t fin = 0;      // offset after the last whole record
+  uint64_t nombre = 0;   // whole records found
+  bool erreurLecture = false;  // the walk stopped on a read error at fin
+};
+Enregistrements ParcourtEnregistrements(int fd, uint64_t debut, uint64_t taille);
+
 // The end of the data of the file open on fd (taille bytes long). After a stop the header gives
 // it; from a start header, or a header that places it beyond the file, it is found by walking the
 // whole records, and where a rotating zone may have wrapped, the zone's extent in the file is kept
