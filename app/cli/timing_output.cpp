@@ -82,6 +82,8 @@ std::string timing_text(const ResultatTiming& r) {
   for (const auto& [nom, largeur] : kColonnes) cell(out, nom, largeur);
   out += "\n";
   for (const auto& t : r.identifiants) {
+    // Identifiers only called for a service show under the requests.
+    if (t.appels == 0) continue;
     const ResumeDurees& per = t.periodes.periode;
     const ResumeDurees& ret = t.retournement;
     cell(out, hex(t.identifiant), 5);
@@ -194,6 +196,7 @@ std::string timing_csv(const ResultatTiming& r) {
       "out_of_tolerance,worst_jitter_ns,turnaround_count,turnaround_min_ns,turnaround_mean_ns,turnaround_max_ns,"
       "early,late,unanswered\r\n";
   for (const auto& t : r.identifiants) {
+    if (t.appels == 0) continue;
     const ResumeDurees& per = t.periodes.periode;
     const ResumeDurees& ret = t.retournement;
     out += hex(t.identifiant) + "," + std::to_string(t.appels) + "," + std::to_string(per.minNs) + "," +

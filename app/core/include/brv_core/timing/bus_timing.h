@@ -79,6 +79,9 @@ struct ResultatTiming {
 class CAnalyseTiming {
  public:
   CAnalyseTiming(const DescriptionCapture& capture, const ParametresTiming& parametres);
+  // The decoder points at the capture description it holds.
+  CAnalyseTiming(const CAnalyseTiming&) = delete;
+  CAnalyseTiming& operator=(const CAnalyseTiming&) = delete;
 
   // One record in reading order. date: its date on the trigger's time line (timeline_date).
   void Trame(int64_t date, const uint8_t* octets, uint16_t len, uint8_t statut);
