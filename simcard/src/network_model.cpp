@@ -146,7 +146,11 @@ bool NetworkModel::answer(const Variable& v, uint16_t var_index, uint32_t gap, b
     used_ += pending_gap_;
     return false;
   }
-  BusFrame& f = push(gap);
+  // A slow producer: its answer starts later than the turnaround.
+  const uint32_t retard = v.producer != 0 && v.producer == sc_.late_station
+                              ? static_cast<uint32_t>(uint64_t{sc_.late_us} * sc_.bits_per_second() / 100000)
+                              : 0;
+  BusFrame& f = push(gap + retard);
   uint16_t n_data = 0;
   payload(v, f.bytes.data() + 1, n_data);
   uint8_t control = brv::kCtrlRpDat;

@@ -174,6 +174,15 @@ std::optional<Scenario> parse_scenario(const std::string& text, std::string& err
         s.padding_id = static_cast<uint16_t>(u);
         s.padding = true;
       }
+    } else if (key == "late") {
+      // A producer whose answers come this much later than the turnaround: a slow station.
+      uint64_t station = 0;
+      if (w.size() != 3 || !parse_uint(w[1], station) || station < 1 || station > 63 || !parse_uint(w[2], u) ||
+          u > 1000000) {
+        return fail("late STATION MICROSECONDS (station 1 to 63, at most 1000000 us)");
+      }
+      s.late_station = static_cast<uint8_t>(station);
+      s.late_us = static_cast<uint32_t>(u);
     } else if (key == "status") {
       if (w.size() != 2 || !parse_uint(w[1], u) || u > 0xFF) return fail("status BYTE");
       s.status_byte = static_cast<uint8_t>(u);

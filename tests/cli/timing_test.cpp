@@ -70,6 +70,29 @@ TEST(CliTiming, SimulatedScheduleGivesTheModelsPeriodsAndCycle) {
   EXPECT_NE(csv.out.find("\r\n0200,"), std::string::npos);
 }
 
+// A slow producer on the simulated bus: its answers are late by what was injected, the others not.
+TEST(CliTiming, ALateProducerIsReportedWithItsDelay) {
+  TempDir dir;
+  const std::string scn = dir.file("late.scn");
+  const std::string dat = dir.file("late.dat");
+  std::ofstream(scn) << "speed 1M\nstations 4\ncycle 5000\npadding none\nmessages 0\naperiodic 0\npacing fast 100000\n"
+                        "variable 0301 producer=1 period=1 length=4\nvariable 0303 producer=3 period=1 length=4\n"
+                        "late 3 100\n";
+  const auto capture = run_cli({"capture", "--simulate=" + scn, "--size", "200K", "-o", dat});
+  ASSERT_EQ(capture.status, 0) << capture.err;
+  const auto r = run_cli({"timing", "--json", dat});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const size_t lent = r.out.find("{\"identifier\": \"0303\"");
+  const size_t normal = r.out.find("{\"identifier\": \"0301\"");
+  ASSERT_NE(lent, std::string::npos);
+  ASSERT_NE(normal, std::string::npos);
+  const auto moyenne = [&](size_t at) { return std::stod(field(r.out, "mean_ns", r.out.find("\"turnaround\": ", at))); };
+  // 100 µs beyond the usual turnaround (40 bits and up to 8 more at 1 Mbit/s): late, not yet silence.
+  EXPECT_NEAR(moyenne(lent) - moyenne(normal), 100000.0, 8000.0) << r.out;
+  EXPECT_EQ(field(r.out, "late", lent), field(r.out, "scans", lent));
+  EXPECT_EQ(field(r.out, "late", normal), "0");
+}
+
 TEST(CliTiming, RefusesWhatItCannotRead) {
   TempDir dir;
   const std::string missing = dir.file("none.dat");

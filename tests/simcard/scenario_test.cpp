@@ -49,7 +49,7 @@ TEST(SimcardScenario, FileSetsEveryKey) {
       "speed 31.25k\nframing fip\nchannels 2\nseed 9\nstations 4\ncycle 20000\nturnaround 30\nsilence 100\n"
       "padding 0x9081\nvariable 0A10 producer=2 period=3 length=12\nmessages 0.5\naperiodic 0\n"
       "fault crc rate=0.25\nfault unplug at=10,20\npacing fast 5000\nstatus 0x05\nserial SIMX\ncrc both\n"
-      "frames-per-event 4\n",
+      "frames-per-event 4\nlate 3 250\n",
       error);
   ASSERT_TRUE(s) << error;
   EXPECT_EQ(s->speed, simcard::Speed::k31_25k);
@@ -76,6 +76,8 @@ TEST(SimcardScenario, FileSetsEveryKey) {
   EXPECT_EQ(s->serial, "SIMX");
   EXPECT_TRUE(s->reply_crc && s->event_crc);
   EXPECT_EQ(s->frames_per_event, 4);
+  EXPECT_EQ(s->late_station, 3);
+  EXPECT_EQ(s->late_us, 250u);
 }
 
 // A quiet bus: no padding frame, and each elementary cycle still starts one cycle after the last.
@@ -110,6 +112,8 @@ TEST(SimcardScenario, BadLinesAreRefusedWithTheirNumber) {
       {"pacing slow\n", "line 1"},
       {"stations 2\nvariable 0100 producer=5\n", "producer beyond"},
       {"flux 1\n", "unknown key"},
+      {"late 0 100\n", "line 1"},
+      {"late 3\n", "line 1"},
   };
   for (const auto& [text, expect] : cases) {
     std::string error;

@@ -44,6 +44,8 @@ struct Scenario {
   Pacing pacing = Pacing::RealTime;
   double max_fps = 0;                // as fast as possible, capped when > 0
   uint32_t interruption_ms = 50;     // silence before a frame of the Interruption fault
+  uint8_t late_station = 0;          // this producer answers late_us later than the others (0: none)
+  uint32_t late_us = 0;
   std::optional<uint8_t> status_byte;  // default: from the speed
   bool reply_crc = false;
   bool event_crc = false;
