@@ -68,6 +68,7 @@ const ItemAttendu kItems[] = {
     {"&Display", "", "Error counters", "", true},
     {"&Display", "", "Data rate chart", "", true},
     {"&Display", "", "Data rate meters", "", true},
+    {"&Display", "", "Timing...", "", false},
     {"&Help", "", "Help Topics", "F1", true},
     {"&Help", "", "About Brenvale...", "", true},
 };

@@ -29,6 +29,7 @@ const std::array<DefCommande, kNbCommandes>& TableCommandes() {
       {C::VueErreurs, "&Display", nullptr, "Error counters", nullptr, true},
       {C::VueGrapheDebits, "&Display", nullptr, "Data rate chart", nullptr, true},
       {C::VueCompteursDebits, "&Display", nullptr, "Data rate meters", nullptr, true},
+      {C::Timing, "&Display", nullptr, "Timing...", nullptr, false},
       {C::Aide, "&Help", nullptr, "Help Topics", "F1", false},
       {C::APropos, "&Help", nullptr, "About Brenvale...", nullptr, false},
   }};
@@ -57,6 +58,7 @@ EtatCommande EtatDe(Commande c, const EtatProgramme& e) {
     case C::EnregistrerAcquisition:
     case C::EnregistrerSousAcquisition:
     case C::Comparer:
+    case C::Timing:
     case C::Exporter:
       if (!e.captureOuverte) return {false, kSansCapture};
       if (e.tacheEnCours) return {false, kPendantTache};

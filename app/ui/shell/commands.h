@@ -32,6 +32,7 @@ enum class Commande : size_t {
   VueErreurs,
   VueGrapheDebits,
   VueCompteursDebits,
+  Timing,
   Aide,
   APropos,
   Nombre

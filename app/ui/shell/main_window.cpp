@@ -27,6 +27,7 @@
 #include "config/display_sheet.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/compare_run.h"
+#include "views/timing_view.h"
 #include "dialogs/export_run.h"
 #include "dialogs/statistics_dialog.h"
 #include "dialogs/frame_detail_dialog.h"
@@ -253,6 +254,7 @@ void CMainFrame::ConstruitMenus() {
   Connecte(Commande::ConfigurationAffichage, &CMainFrame::CmdConfigurationAffichage);
   Connecte(Commande::Exporter, &CMainFrame::CmdExporter);
   Connecte(Commande::Comparer, &CMainFrame::CmdComparer);
+  Connecte(Commande::Timing, &CMainFrame::CmdTiming);
   Connecte(Commande::AcquisitionLibre, &CMainFrame::CmdAcquisitionLibre);
   Connecte(Commande::AcquisitionDeclenchee, &CMainFrame::CmdAcquisitionDeclenchee);
   for (const Commande c : kCommandesVues) {
@@ -669,6 +671,16 @@ void CMainFrame::CmdComparer() {
   const QString depart = QFileInfo(QString::fromLocal8Bit(doc_->AcqFilePath.c_str())).absolutePath();
   const QString chemin = QFileDialog::getOpenFileName(this, QStringLiteral("Compare with"), depart, kFiltreAcq);
   if (!chemin.isEmpty()) ComparerAvec(*doc_, chemin, rapport_, this);
+}
+
+void CMainFrame::CmdTiming() {
+  if (!captureOuverte_ || tache_->EnCours() || ctl_) return;
+  if (!timing_) timing_ = new CVueTiming(this);
+  // Padding calls fill the end of cycles: their period says nothing of the schedule.
+  const brv::TripletBourrage& bourrage = doc_->BourrageRecalcul();
+  timing_->Mesure(doc_->AcqFilePath, bourrage.bActif ? static_cast<int32_t>(bourrage.ulIdentifiant & 0xFFFF) : -1);
+  timing_->show();
+  timing_->raise();
 }
 
 void CMainFrame::CmdAPropos() {

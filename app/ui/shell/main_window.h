@@ -30,6 +30,7 @@ class CAttenteAcqDlg;
 class CFormViewErreurs;
 class CFormViewJauges;
 class CTreeViewConfigRes;
+class CVueTiming;
 class CGotoDlg;
 class CListViewAcq;
 class CListViewMsg;
@@ -113,6 +114,7 @@ class CMainFrame : public QMainWindow {
   void CmdConfigurationAffichage();
   void CmdExporter();
   void CmdComparer();
+  void CmdTiming();
 
   // The wait dialog, its texts and its stop button.
   void MontreAttente();
@@ -137,6 +139,7 @@ class CMainFrame : public QMainWindow {
   bool donneesChargees_ = false;
   QString cheminConfiguration_;
   // The configuration sheets open on the page they were closed on.
+  QPointer<CVueTiming> timing_;
   int pageAcq_ = 0;
   int pageAff_ = 0;
 

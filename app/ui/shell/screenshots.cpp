@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QTableWidget>
 #include <QPixmap>
 #include <QPointer>
 #include <QScreen>
@@ -35,6 +36,7 @@
 #include "shell/main_window.h"
 #include "shell/monitor_task.h"
 #include "shell/qt_reporter.h"
+#include "views/timing_view.h"
 #include "simcard/scenario.h"
 #include "simcard/simcard.h"
 
@@ -256,7 +258,25 @@ class Photographe : public QObject {
 
   void FinDefinitions() {
     if (definition_) definition_->close();
-    Fin();
+    Timing();
+  }
+
+  // The scan timing of the capture taken above, with the first identifier's histogram.
+  void Timing() {
+    fenetre_.Action(Commande::Timing)->trigger();
+    auto* vue = fenetre_.findChild<CVueTiming*>();
+    if (vue == nullptr) {
+      Echec(QStringLiteral("timing-window: window did not appear"));
+      Fin();
+      return;
+    }
+    vue->resize(1000, 640);
+    QTimer::singleShot(1500, this, [this, vue] {
+      if (vue->Table()->rowCount() == 0) Echec(QStringLiteral("timing-window: no identifier measured"));
+      Photo(vue, QStringLiteral("timing-window"));
+      vue->close();
+      Fin();
+    });
   }
 
   // A picker's picture from inside its event loop, after `choix` set its controls; then OK
