@@ -93,10 +93,11 @@ void CVandrel::thread_file_loop() {
       s.evtTimer.cancel();
       s.evtTimer.reset();
     }
-    // Buffer switches come first in the wait and may win it every time: the end of the duration
-    // is looked at in every cycle so that it is never missed.
-    if (fin == 0 && !arret && s.bArretSurTimer && !s.duree_ecoulee && objet != OBJ_TIMER &&
-        brv::platform::wait_any({&s.evtTimer}, 0) == 0) {
+    // Buffer switches come first in the wait and may win it every time, and a flag set after the
+    // wait returned for the timer takes the cycle while the wait has already cleared the timer: the
+    // end of the duration is looked at in every cycle so that it is never missed.
+    if (fin == 0 && !arret && s.bArretSurTimer && !s.duree_ecoulee &&
+        (objet == OBJ_TIMER || brv::platform::wait_any({&s.evtTimer}, 0) == 0)) {
       s.duree_ecoulee = true;
       s.evtTimer.cancel();
     }
