@@ -57,9 +57,7 @@ Runner add_timing_command(CLI::App& app) {
     }
     if (args->late) p.tardifNs = static_cast<int64_t>(*args->late * 1000);
     if (args->tolerance) p.tolerancePct = *args->tolerance;
-    // Padding calls fill the end of cycles: their period says nothing of the schedule.
-    const TripletBourrage& bourrage = r.doc->BourrageRecalcul();
-    const int32_t exclu = bourrage.bActif ? static_cast<int32_t>(bourrage.ulIdentifiant & 0xFFFF) : -1;
+    const int32_t exclu = IdentifiantExcluTiming(r.doc->BourrageRecalcul());
 
     ResultatTiming res;
     std::string message;

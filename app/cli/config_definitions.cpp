@@ -57,11 +57,11 @@ std::string nom_type(uint8_t type) {
 }
 
 // POS:LEN:OP:VALUE[:FORMAT[:signed][:lsb]] into the editor's fields; false with why.
-bool lit_champ(const std::string& spec, SaisieChampBits& s, std::string& pourquoi) {
+bool lit_champ(const std::string& texte, SaisieChampBits& s, std::string& pourquoi) {
   std::vector<std::string> parts;
   for (size_t debut = 0;;) {
-    const size_t fin = spec.find(':', debut);
-    parts.push_back(spec.substr(debut, fin - debut));
+    const size_t fin = texte.find(':', debut);
+    parts.push_back(texte.substr(debut, fin - debut));
     if (fin == std::string::npos) break;
     debut = fin + 1;
   }
@@ -131,10 +131,10 @@ int conditions_donnees(const AjoutDefinition& a, DEFINITION_TRAME& d) {
     d.bNePasDissocierRP = 1;
   }
   if (a.champs.size() > kNbChampsMax) return fail("a definition holds at most " + std::to_string(kNbChampsMax) + " conditions");
-  for (const std::string& spec : a.champs) {
+  for (const std::string& texte : a.champs) {
     SaisieChampBits s;
     std::string pourquoi;
-    if (!lit_champ(spec, s, pourquoi)) return fail("--field '" + spec + "': " + pourquoi);
+    if (!lit_champ(texte, s, pourquoi)) return fail("--field '" + texte + "': " + pourquoi);
     // The editor's Yes/No questions, answered as the options say and shown with their answer.
     const QuestionOuiNon demande = [&a](std::string_view question) {
       std::string t(question);
@@ -145,8 +145,8 @@ int conditions_donnees(const AjoutDefinition& a, DEFINITION_TRAME& d) {
     CHAMP_BITS champ;
     std::string canonique;
     const Verdict v = ValideChampBits(s, d.ucTypeTrame, demande, champ, canonique);
-    if (v.type == Verdict::Abandonne) return fail("--field '" + spec + "': not added");
-    if (!v.ok()) return fail("--field '" + spec + "': " + v.message);
+    if (v.type == Verdict::Abandonne) return fail("--field '" + texte + "': not added");
+    if (!v.ok()) return fail("--field '" + texte + "': " + v.message);
     d.champs.push_back(champ);
   }
   d.ulOrdreOctets = ordre_definition(d.champs);

@@ -72,16 +72,8 @@ void AjouteTiming(const ResultatTiming& timing, ResumeCapture& resume) {
 }
 
 bool AjouteTiming(const CBrenvaleDoc& doc, ResumeCapture& resume, std::string& erreur) {
-  AcqFile fichier;
-  if (fichier.open(doc.AcqFilePath) != AcqOpenStatus::Ok) {
-    erreur = fichier.message();
-    return false;
-  }
-  // Padding calls fill the end of cycles: their period says nothing of the schedule.
-  const TripletBourrage& bourrage = doc.BourrageRecalcul();
-  const int32_t exclu = bourrage.bActif ? static_cast<int32_t>(bourrage.ulIdentifiant & 0xFFFF) : -1;
   ResultatTiming timing;
-  if (AnalyseTimingFichier(fichier, ParametresTimingDefaut(fichier.header().enVitesse), exclu, timing, erreur) !=
+  if (AnalyseTimingChemin(doc.AcqFilePath, IdentifiantExcluTiming(doc.BourrageRecalcul()), timing, erreur) !=
       FinTiming::Complete) {
     return false;
   }
@@ -149,16 +141,7 @@ std::vector<Ecart> CompareCaptures(const ResumeCapture& a, const ResumeCapture& 
 
 namespace {
 
-class RapportSilencieux : public IRapportDocument {
- public:
-  void BoiteMessage(std::string_view texte, IconeMessage icone) override {
-    if (icone == IconeMessage::Erreur && erreur.empty()) erreur = texte;
-  }
-  bool QuestionOuiNon(std::string_view) override { return true; }
-  void LigneInformation(std::string_view) override {}
-  std::string erreur;
-};
-
+// The reading's last information line: why it stopped short, when it did.
 class FinLecture : public IObservateurTache {
  public:
   void LigneInformation(std::string_view texte) override { derniere = texte; }
@@ -168,7 +151,7 @@ class FinLecture : public IObservateurTache {
 }  // namespace
 
 std::optional<ResumeCapture> ResumeFichier(const std::string& chemin, CFileRequetes& requetes, std::string& erreur) {
-  RapportSilencieux rapport;
+  CRapportPremiereErreur rapport;
   CBrenvaleDoc doc(rapport);
   if (!doc.OuvrirAcquisition(chemin)) {
     erreur = rapport.erreur.empty() ? "Acquisition file invalid." : rapport.erreur;

@@ -1,5 +1,7 @@
 #include "brv_core/config/acq_pages.h"
 
+#include "brv_core/definitions/definition_rules.h"
+
 #include <algorithm>
 #include <charconv>
 #include <climits>
@@ -29,17 +31,9 @@ bool Chiffres(std::string_view t) {
   return !t.empty() && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// A decimal number; a number too long for 64 bits saturates.
-uint64_t Nombre(std::string_view t) {
-  uint64_t v = 0;
-  const auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-  if (ec == std::errc::result_out_of_range) return std::numeric_limits<uint64_t>::max();
-  return p == t.data() + t.size() ? v : 0;
-}
-
 // A field's value after its limit (empty is 0).
 uint64_t ValeurBornee(ChampBorne champ, std::string_view t) {
-  return Chiffres(t) ? std::min(Nombre(t), Limite(champ)) : 0;
+  return Chiffres(t) ? std::min(NombreSaisi(t), Limite(champ)) : 0;
 }
 
 uint8_t Octet(ChampBorne champ, std::string_view t) { return static_cast<uint8_t>(ValeurBornee(champ, t)); }
@@ -55,9 +49,16 @@ std::string Texte(uint64_t v) { return std::to_string(v); }
 
 }  // namespace
 
+uint64_t NombreSaisi(std::string_view t) {
+  uint64_t v = 0;
+  const auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+  if (ec == std::errc::result_out_of_range) return std::numeric_limits<uint64_t>::max();
+  return ec == std::errc() && p == t.data() + t.size() ? v : 0;
+}
+
 std::string BorneSaisie(ChampBorne champ, std::string_view texte) {
   if (!Chiffres(texte)) return std::string(texte);
-  const uint64_t v = Nombre(texte);
+  const uint64_t v = NombreSaisi(texte);
   if (v > Limite(champ)) return Texte(Limite(champ));
   if (champ == ChampBorne::Pourcentage && v < 1) return "1";
   return std::string(texte);
@@ -149,7 +150,7 @@ std::optional<std::string> VerifiePageFichier(SaisiePageFichier& saisie, Configu
 std::optional<std::string> VerifiePagePostTrig(const SaisiePagePostTrig& s, Configuration& cible) {
   const bool taille = s.circulaire || s.taille;
   const uint8_t unite = std::min<uint8_t>(s.unite, UNITE_GO);
-  const uint64_t valeur = Chiffres(s.valeurTaille) ? Nombre(s.valeurTaille) : 0;
+  const uint64_t valeur = Chiffres(s.valeurTaille) ? NombreSaisi(s.valeurTaille) : 0;
   // A size whose bytes cannot be counted is no length either.
   if (taille && (valeur == 0 || valeur > kTailleZoneMaxOctets / octets_par_unite(unite))) return kMsgLongueurPostTrig;
   if (s.duree && s.valeurDuree.Nulle()) return kMsgDureePostTrig;
@@ -161,6 +162,11 @@ std::optional<std::string> VerifiePagePostTrig(const SaisiePagePostTrig& s, Conf
   z.bDureeChoisie = s.duree;
   z.duree = s.valeurDuree.Valeur();
   return std::nullopt;
+}
+
+std::optional<uint64_t> TailleEquivalenteSaisie(const ZonePostTrig& post, const SaisiePagePreTrig& s) {
+  return TailleEquivalentePreTrig(post, s.methode, static_cast<uint32_t>(ValeurBornee(ChampBorne::Pourcentage, s.pourcentage)),
+                                  ValeurBornee(ChampBorne::NbTrames, s.nbTrames), s.duree.Valeur());
 }
 
 std::optional<std::string> VerifiePagePreTrig(const SaisiePagePreTrig& s, Configuration& cible) {
@@ -180,9 +186,7 @@ std::optional<std::string> VerifiePagePreTrig(const SaisiePagePreTrig& s, Config
   DefinitPourcentagePreTrig(z, pourcentage);
   z.ulNbTrames = static_cast<uint32_t>(trames);
   z.duree = duree;
-  if (!s.aucun) {
-    z.ullTailleEquivalente = TailleEquivalentePreTrig(cible.postTrig, s.methode, pourcentage, trames, duree).value_or(0);
-  }
+  if (!s.aucun) z.ullTailleEquivalente = TailleEquivalenteSaisie(cible.postTrig, s).value_or(0);
   return std::nullopt;
 }
 
@@ -195,10 +199,8 @@ std::optional<std::string> VerifiePageDiffere(const SaisiePageDiffere& s, Config
 
 std::optional<std::string> VerifiePageAutres(const SaisiePageAutres& s, Configuration& cible) {
   TripletBourrage& b = cible.bourrageAcq;
-  uint32_t id = 0;
-  const std::string_view t = s.identifiantBourrage;
-  const auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), id, 16);
-  if (t.empty() || ec != std::errc() || p != t.data() + t.size() || id > 0xFFFF) {
+  uint16_t id = 0;
+  if (s.identifiantBourrage.empty() || !AnalyseIdentifiant(s.identifiantBourrage, id)) {
     // No identifier: no padding, and nothing of it kept.
     b = TripletBourrage{};
   } else {
@@ -240,9 +242,7 @@ SaisiePageDiffere SaisiePageDiffereDe(const Configuration& c) { return {c.differ
 SaisiePageAutres SaisiePageAutresDe(const Configuration& c) {
   SaisiePageAutres s;
   if (c.bourrageAcq.bActif) {
-    char hex[8];
-    const auto r = std::to_chars(hex, hex + sizeof hex, c.bourrageAcq.ulIdentifiant & 0xFFFF, 16);
-    s.identifiantBourrage.assign(hex, r.ptr);
+    s.identifiantBourrage = TexteIdentifiant(static_cast<uint16_t>(c.bourrageAcq.ulIdentifiant));
     s.supprimerTrames = c.bourrageAcq.bFiltreAcq != 0;
   }
   s.voie = c.ulVoie;

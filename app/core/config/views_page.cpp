@@ -1,8 +1,9 @@
 #include "brv_core/config/views_page.h"
 
+#include "brv_core/config/acq_pages.h"
+#include "brv_core/definitions/definition_rules.h"
+
 #include <algorithm>
-#include <charconv>
-#include <limits>
 
 namespace brv {
 
@@ -13,33 +14,19 @@ constexpr uint64_t kNsMin = 100000000ULL;      // 100 ms
 constexpr uint64_t kNsMax = 3600000000000ULL;  // one hour
 constexpr uint64_t kPointsMin = 10, kPointsMax = 6000;
 
-// A missing or unreadable number counts as 0; one too large for 64 bits saturates.
-uint64_t Nombre(const std::string& t) {
-  uint64_t v = 0;
-  const auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-  if (ec == std::errc::result_out_of_range) return std::numeric_limits<uint64_t>::max();
-  return ec == std::errc() && p == t.data() + t.size() ? v : 0;
-}
-
+// Stores the time, or its nearest limit, which the page then shows; true when it was replaced.
 bool Corrige(SaisieTemps& s, TempsIntegration& t) {
   const int unite = std::clamp(s.unite, 0, 2);
-  const uint64_t n = Nombre(s.nombre);
+  const uint64_t n = NombreSaisi(s.nombre);
   const uint64_t ns = n > kNsMax / kNsParUnite[unite] ? kNsMax + 1 : n * kNsParUnite[unite];
+  const bool corrige = ns < kNsMin || ns > kNsMax;
+  if (ns < kNsMin) s = {"100", 0};
+  if (ns > kNsMax) s = {"60", 2};
   t = TempsIntegration{};
-  if (ns < kNsMin) {
-    s = {"100", 0};
-  } else if (ns > kNsMax) {
-    s = {"60", 2};
-  } else {
-    t.ulValeur = static_cast<uint32_t>(n);
-    t.ucUnite = static_cast<uint8_t>(unite);
-    t.ullNs = ns;
-    return false;
-  }
-  t.ulValeur = static_cast<uint32_t>(Nombre(s.nombre));
-  t.ucUnite = static_cast<uint8_t>(s.unite);
-  t.ullNs = t.ulValeur * kNsParUnite[s.unite];
-  return true;
+  t.ulValeur = static_cast<uint32_t>(corrige ? NombreSaisi(s.nombre) : n);
+  t.ucUnite = static_cast<uint8_t>(corrige ? s.unite : unite);
+  t.ullNs = corrige ? t.ulValeur * kNsParUnite[t.ucUnite] : ns;
+  return corrige;
 }
 
 }  // namespace
@@ -52,7 +39,7 @@ SaisiePageVues SaisiePageVuesDe(const ConfigVues& v) {
 bool VerifiePageVues(SaisiePageVues& s, ConfigVues& vues) {
   bool corrige = Corrige(s.configReseau, vues.configReseau);
   corrige = Corrige(s.debitInstantane, vues.debitInstantane) || corrige;
-  const uint64_t points = Nombre(s.nbPoints);
+  const uint64_t points = NombreSaisi(s.nbPoints);
   const uint64_t retenu = std::clamp(points, kPointsMin, kPointsMax);
   if (retenu != points) {
     s.nbPoints = std::to_string(retenu);
@@ -68,11 +55,8 @@ std::optional<std::string> VerifiePageBourrage(bool autre, const std::string& id
     affichage = TripletBourrage{};
     return std::nullopt;
   }
-  uint32_t id = 0;
-  const auto [p, ec] = std::from_chars(identifiant.data(), identifiant.data() + identifiant.size(), id, 16);
-  if (identifiant.empty() || ec != std::errc() || p != identifiant.data() + identifiant.size() || id > 0xFFFF) {
-    return kMsgBourrageRecalcul;
-  }
+  uint16_t id = 0;
+  if (identifiant.empty() || !AnalyseIdentifiant(identifiant, id)) return kMsgBourrageRecalcul;
   affichage.bActif = 1;
   affichage.ulIdentifiant = id;
   return std::nullopt;

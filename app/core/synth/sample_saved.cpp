@@ -6,23 +6,9 @@
 
 namespace brv {
 
-namespace {
-
-// Keeps the first error; the warning of a capture without a tail is expected here.
-class RapportEchantillon : public IRapportDocument {
- public:
-  void BoiteMessage(std::string_view texte, IconeMessage icone) override {
-    if (icone == IconeMessage::Erreur && erreur.empty()) erreur = texte;
-  }
-  bool QuestionOuiNon(std::string_view) override { return true; }
-  void LigneInformation(std::string_view) override {}
-  std::string erreur;
-};
-
-}  // namespace
-
 bool save_sample_with_results(const std::string& path, std::string& error) {
-  RapportEchantillon rapport;
+  // The warning of a capture without a tail is expected here: only an error counts.
+  CRapportPremiereErreur rapport;
   // The configuration saved with it names a capture beside it: an absolute path, as the program
   // needs to start an acquisition from it.
   std::error_code ec;

@@ -23,4 +23,15 @@ FinTiming AnalyseTimingFichier(const AcqFile& fichier, const ParametresTiming& p
   return curseur.read_error() ? FinTiming::ErreurLecture : FinTiming::DonneesInvalides;
 }
 
+FinTiming AnalyseTimingChemin(const std::string& chemin, int32_t identifiantExclu, ResultatTiming& resultat,
+                              std::string& message) {
+  AcqFile fichier;
+  if (fichier.open(chemin) != AcqOpenStatus::Ok) {
+    message = fichier.message();
+    return FinTiming::ErreurLecture;
+  }
+  return AnalyseTimingFichier(fichier, ParametresTimingDefaut(fichier.header().enVitesse), identifiantExclu, resultat,
+                              message);
+}
+
 }  // namespace brv

@@ -15,4 +15,8 @@ ParametresTiming ParametresTimingDefaut(uint32_t enVitesse) {
   return p;
 }
 
+int32_t IdentifiantExcluTiming(const TripletBourrage& bourrage) {
+  return bourrage.bActif ? static_cast<int32_t>(bourrage.ulIdentifiant & 0xFFFF) : -1;
+}
+
 }  // namespace brv

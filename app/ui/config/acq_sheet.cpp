@@ -209,11 +209,8 @@ void CConfigAcqZonePrePage::Actualise() {
   trames_->setEnabled(!s.aucun && s.methode == brv::PRETRIG_TRAMES);
   duree_->setEnabled(!s.aucun && s.methode == brv::PRETRIG_DUREE);
   // Measured against the post-trigger zone as its page last stored it.
-  brv::Configuration essai = travail_;
-  brv::SaisiePagePreTrig avec = s;
-  avec.aucun = false;
-  const bool calculee = !brv::VerifiePagePreTrig(avec, essai) && essai.preTrig.ullTailleEquivalente != 0;
-  equivalente_->setText(!s.aucun && calculee ? QString::number(essai.preTrig.ullTailleEquivalente) : QString());
+  const std::optional<uint64_t> taille = s.aucun ? std::nullopt : brv::TailleEquivalenteSaisie(travail_.postTrig, s);
+  equivalente_->setText(taille ? QString::number(*taille) : QString());
 }
 
 QString CConfigAcqZonePrePage::TailleEquivalente() const { return equivalente_->text(); }
@@ -273,7 +270,7 @@ CConfigAcqAutresPage::CConfigAcqAutresPage(brv::Configuration& travail, QWidget*
 
 void CConfigAcqAutresPage::Montre() {
   const brv::SaisiePageAutres s = brv::SaisiePageAutresDe(travail_);
-  identifiant_->setText(Q(s.identifiantBourrage).toUpper());
+  identifiant_->setText(Q(s.identifiantBourrage));
   supprimer_->setChecked(s.supprimerTrames);
   supprimer_->setEnabled(!s.identifiantBourrage.empty());
   if (QAbstractButton* b = voie_->button(static_cast<int>(s.voie))) b->setChecked(true);

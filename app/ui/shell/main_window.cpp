@@ -676,9 +676,7 @@ void CMainFrame::CmdComparer() {
 void CMainFrame::CmdTiming() {
   if (!captureOuverte_ || tache_->EnCours() || ctl_) return;
   if (!timing_) timing_ = new CVueTiming(this);
-  // Padding calls fill the end of cycles: their period says nothing of the schedule.
-  const brv::TripletBourrage& bourrage = doc_->BourrageRecalcul();
-  timing_->Mesure(doc_->AcqFilePath, bourrage.bActif ? static_cast<int32_t>(bourrage.ulIdentifiant & 0xFFFF) : -1);
+  timing_->Mesure(doc_->AcqFilePath, brv::IdentifiantExcluTiming(doc_->BourrageRecalcul()));
   timing_->show();
   timing_->raise();
 }

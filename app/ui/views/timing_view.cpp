@@ -12,8 +12,6 @@
 #include <QValueAxis>
 #include <QVBoxLayout>
 
-#include "brv_core/timing/timing_params.h"
-
 namespace brv::ui {
 
 namespace {
@@ -94,18 +92,9 @@ void CVueTiming::Mesure(const std::string& chemin, int32_t padding) {
   // The pass has a file of its own: the window's list goes on reading the capture meanwhile.
   travail_ = std::thread([this, chemin, padding] {
     auto r = std::make_shared<brv::ResultatTiming>();
-    brv::AcqFile fichier;
-    QString erreur;
-    if (fichier.open(chemin) != brv::AcqOpenStatus::Ok) {
-      erreur = QString::fromStdString(fichier.message());
-    } else {
-      std::string message;
-      if (brv::AnalyseTimingFichier(fichier, brv::ParametresTimingDefaut(fichier.header().enVitesse), padding, *r,
-                                    message) != brv::FinTiming::Complete) {
-        erreur = QString::fromStdString(message);
-      }
-    }
-    emit Resultat(r, erreur);
+    std::string message;
+    const bool complet = brv::AnalyseTimingChemin(chemin, padding, *r, message) == brv::FinTiming::Complete;
+    emit Resultat(r, complet ? QString() : QString::fromStdString(message));
   });
 }
 

@@ -24,6 +24,9 @@ inline constexpr const char* kMsgDureePostTrig = "Please enter the duration of t
 inline constexpr const char* kMsgLongueurPreTrig = "Please define the length of the pre-trig zone.";
 inline constexpr const char* kMsgDureeDiffere = "Please define the duration of the deferred starting.";
 
+// A decimal number as a field holds it: 0 when missing or unreadable, saturated beyond 64 bits.
+uint64_t NombreSaisi(std::string_view texte);
+
 // Fields with a limit applied while typing.
 enum class ChampBorne { Jours, Heures, Minutes, Secondes, Pourcentage, NbTrames };
 
@@ -86,6 +89,10 @@ struct SaisiePageAutres {
   bool supprimerTrames = false;
   uint32_t voie = VOIE_AUTO;
 };
+
+// The equivalent size of what the pre-trigger page holds (its chosen method and values as typed),
+// as the page shows it while the user types; nullopt when nothing can be computed.
+std::optional<uint64_t> TailleEquivalenteSaisie(const ZonePostTrig& post, const SaisiePagePreTrig& saisie);
 
 // A page's check: the message when refused, else nothing (and its values are written to cible).
 // The page texts completed by the check (the path with ".dat") are given back in the saisie.

@@ -139,5 +139,9 @@ enum class FinTiming { Complete, DonneesInvalides, ErreurLecture };
 // before bad data or a read error; message then says why the pass stopped.
 FinTiming AnalyseTimingFichier(const AcqFile& fichier, const ParametresTiming& parametres, int32_t identifiantExclu,
                                ResultatTiming& resultat, std::string& message);
+// The same over the capture at chemin, with the thresholds of its bus speed; a file that cannot be
+// opened ends as a read error with the reader's message.
+FinTiming AnalyseTimingChemin(const std::string& chemin, int32_t identifiantExclu, ResultatTiming& resultat,
+                              std::string& message);
 
 }  // namespace brv

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "brv_core/config/configuration.h"
+
 namespace brv {
 
 struct ParametresTiming {
@@ -15,5 +17,9 @@ struct ParametresTiming {
 // The defaults at a speed code (0 31.25 kbit/s, 1 1 Mbit/s, 2 2.5 Mbit/s, 3 5 Mbit/s; other codes
 // as 1 Mbit/s): the late threshold is half the silence time.
 ParametresTiming ParametresTimingDefaut(uint32_t enVitesse);
+
+// Padding calls fill the end of cycles and their period says nothing of the schedule: the padding
+// identifier in effect stays out of the macrocycle. -1 without padding.
+int32_t IdentifiantExcluTiming(const TripletBourrage& bourrage);
 
 }  // namespace brv
