@@ -38,7 +38,7 @@ Runner add_export_command(CLI::App& app) {
   cmd->add_option("--config", args->config, "Take the display settings from this configuration file");
   cmd->add_flag("--spreadsheet", args->spreadsheet, "Separated columns for a spreadsheet (default: word processor)");
   cmd->add_option("--separator", args->separator, "Column separator of the spreadsheet format (default: tabulation)");
-  cmd->add_option("--sections", args->sections, "Comma-separated: info, errors, netconfig, rates, stats (or none)");
+  cmd->add_option("--sections", args->sections, "Comma-separated: info, errors, netconfig, rates, stats, timing (or none)");
   cmd->add_option("--frames", args->frames, "all, none, or a row range FIRST-LAST");
   cmd->add_flag("--interpreted", args->interpreted, "Frames interpreted according to the user data");
   cmd->add_option("--userdata", args->userdata, "User data file naming identifiers, addresses and bit fields");
@@ -59,6 +59,7 @@ Runner add_export_command(CLI::App& app) {
       else if (s == "netconfig") p.bReseau = 1;
       else if (s == "rates") p.bDebits = 1;
       else if (s == "stats") p.bStatistiques = 1;
+      else if (s == "timing") p.bTiming = 1;
       else if (s != "none" && !s.empty()) return fail("Unknown export section.", s);
     }
     uint64_t first = 0;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "brv_core/report/timing_section.h"
 #include "brv_core/timing/bus_timing.h"
 #include "commands.h"
 #include "number_options.h"
@@ -67,7 +68,7 @@ Runner add_timing_command(CLI::App& app) {
     } else if (args->csv) {
       emit(timing_csv(res));
     } else {
-      emit(timing_text(res));
+      emit(SectionTiming(res));
     }
     switch (fin) {
       case FinTiming::Complete: return 0;

@@ -7,13 +7,6 @@ namespace brv::cli {
 
 namespace {
 
-std::string micro(double ns) {
-  char t[40];
-  std::snprintf(t, sizeof t, "%.1f", ns / 1000.0);
-  return t;
-}
-std::string micro(int64_t ns) { return micro(static_cast<double>(ns)); }
-
 std::string decimal(double v) {
   char t[40];
   std::snprintf(t, sizeof t, "%.1f", v);
@@ -26,120 +19,22 @@ std::string hex(uint16_t id) {
   return t;
 }
 
-void label(std::string& out, std::string text) {
-  text.resize(std::max<size_t>(text.size() + 1, 28), ' ');
-  out += text;
-}
-
-// A right-aligned text column.
-void cell(std::string& out, const std::string& text, size_t width) {
-  if (text.size() < width) out.append(width - text.size(), ' ');
-  out += text;
-}
-
 constexpr const char* kNomsDemandes[kNbTypesDemande] = {"rq1", "rq2", "msg"};
-
-// Figures left blank where there is nothing to measure.
-std::string si(uint64_t n, const std::string& text) { return n ? text : "-"; }
-
-}  // namespace
-
-std::string timing_text(const ResultatTiming& r) {
-  const Macrocycle& m = r.macrocycle;
-  const ParametresTiming& p = r.parametres;
-  std::string out = "MACROCYCLE\n";
-  label(out, "Elementary cycle");
-  if (m.cycleElementaireNs == 0) {
-    out += "unknown (no identifier scanned twice)\n";
-  } else {
-    out += micro(m.cycleElementaireNs) + " µs" +
-           (m.cycleParSynchro ? " (period of " + hex(kIdSynchroArbitre) + ")" : " (shortest period)") + "\n";
-    label(out, "Macrocycle");
-    out += micro(m.periodeNs) + " µs (" + std::to_string(m.periodeCycles) + " elementary cycles" +
-           (m.borne ? ", longest period: the periods have no common multiple within bounds" : "") + ")\n";
-    label(out, "Measured on " + hex(m.identifiantMesure));
-    out += m.mesure.n ? "min " + micro(m.mesure.minNs) + " µs, mean " + micro(m.mesure.moyenneNs) + " µs, max " +
-                            micro(m.mesure.maxNs) + " µs (" + std::to_string(m.mesure.n) + " periods)\n"
-                      : "-\n";
-  }
-  label(out, "Longest silence");
-  out += micro(r.plusLongSilenceNs) + " µs, before the call at " + micro(r.dateSilenceNs) + " µs\n";
-  label(out, "Frames");
-  out += std::to_string(r.trames) + "\n";
-  label(out, "Calls");
-  out += std::to_string(r.appels) + "\n";
-  label(out, "Traffic interruptions");
-  out += std::to_string(r.interruptions) + "\n";
-  label(out, "Thresholds");
-  out += "turnaround " + micro(p.retournementMinNs) + " µs, late " + micro(p.tardifNs) + " µs, silence " +
-         micro(p.silenceNs) + " µs, tolerance " + decimal(p.tolerancePct) + " %\n";
-
-  out += "\nIDENTIFIERS (times in µs)\n";
-  static const std::pair<const char*, size_t> kColonnes[] = {
-      {"Ident", 5},    {"Scans", 10},  {"Per.min", 11}, {"Per.mean", 11}, {"Per.max", 11},  {"Stddev", 10},
-      {"Nominal", 11}, {"Out", 8},     {"Jitter", 10},  {"Turn.min", 9},  {"Turn.mean", 10}, {"Turn.max", 9},
-      {"Early", 8},    {"Late", 8},    {"Unansw.", 9}};
-  for (const auto& [nom, largeur] : kColonnes) cell(out, nom, largeur);
-  out += "\n";
-  for (const auto& t : r.identifiants) {
-    // Identifiers only called for a service show under the requests.
-    if (t.appels == 0) continue;
-    const ResumeDurees& per = t.periodes.periode;
-    const ResumeDurees& ret = t.retournement;
-    cell(out, hex(t.identifiant), 5);
-    cell(out, std::to_string(t.appels), 10);
-    cell(out, si(per.n, micro(per.minNs)), 11);
-    cell(out, si(per.n, micro(per.moyenneNs)), 11);
-    cell(out, si(per.n, micro(per.maxNs)), 11);
-    cell(out, si(per.n, micro(per.ecartTypeNs)), 10);
-    cell(out, si(per.n, micro(t.periodes.nominalNs)), 11);
-    cell(out, std::to_string(t.periodes.horsTolerance), 8);
-    cell(out, si(per.n, micro(t.periodes.pireEcartNs)), 10);
-    cell(out, si(ret.n, micro(ret.minNs)), 9);
-    cell(out, si(ret.n, micro(ret.moyenneNs)), 10);
-    cell(out, si(ret.n, micro(ret.maxNs)), 9);
-    cell(out, std::to_string(t.precoces), 8);
-    cell(out, std::to_string(t.tardives), 8);
-    cell(out, std::to_string(t.sansReponse), 9);
-    out += "\n";
-  }
-
-  bool titre = false;
-  for (const auto& t : r.identifiants) {
-    for (size_t k = 0; k < t.services.size(); ++k) {
-      const ServiceDemande& d = t.services[k];
-      if (d.demandes == 0 && d.sansDemande == 0) continue;
-      if (!titre) {
-        titre = true;
-        out += "\nAPERIODIC REQUESTS (waits in µs)\n";
-        static const std::pair<const char*, size_t> kDemandes[] = {
-            {"Ident", 5}, {"Kind", 6},       {"Asked", 10},    {"Served", 10},
-            {"Unasked", 9}, {"Waiting", 9}, {"Wait.min", 11}, {"Wait.mean", 11}, {"Wait.max", 11}};
-        for (const auto& [nom, largeur] : kDemandes) cell(out, nom, largeur);
-        out += "\n";
-      }
-      cell(out, hex(t.identifiant), 5);
-      cell(out, kNomsDemandes[k], 6);
-      cell(out, std::to_string(d.demandes), 10);
-      cell(out, std::to_string(d.servies), 10);
-      cell(out, std::to_string(d.sansDemande), 9);
-      cell(out, std::to_string(d.enAttente), 9);
-      cell(out, si(d.servies, micro(d.attente.minNs)), 11);
-      cell(out, si(d.servies, micro(d.attente.moyenneNs)), 11);
-      cell(out, si(d.servies, micro(d.attente.maxNs)), 11);
-      out += "\n";
-    }
-  }
-  return out;
-}
-
-namespace {
 
 std::string durees_json(const ResumeDurees& d, bool ecartType) {
   std::string out = "{\"count\": " + std::to_string(d.n) + ", \"min_ns\": " + std::to_string(d.minNs) +
                     ", \"mean_ns\": " + decimal(d.moyenneNs) + ", \"max_ns\": " + std::to_string(d.maxNs);
   if (ecartType) out += ", \"stddev_ns\": " + decimal(d.ecartTypeNs);
   return out + "}";
+}
+
+std::string histogramme_json(const Histogramme& h) {
+  std::string out = "[";
+  for (size_t k = 0; k < h.size(); ++k) {
+    if (k) out += ", ";
+    out += std::to_string(h[k]);
+  }
+  return out + "]";
 }
 
 const char* booleen(bool b) { return b ? "true" : "false"; }
@@ -170,12 +65,11 @@ std::string timing_json(const ResultatTiming& r) {
            ", \"nominal_ns\": " + std::to_string(t.periodes.nominalNs) +
            ", \"nominal_cycles\": " + std::to_string(t.nominalCycles) +
            ", \"out_of_tolerance\": " + std::to_string(t.periodes.horsTolerance) +
-           ", \"worst_jitter_ns\": " + std::to_string(t.periodes.pireEcartNs) + ", \"histogram\": [";
-    for (size_t k = 0; k < t.periodes.histogramme.size(); ++k) {
-      if (k) out += ", ";
-      out += std::to_string(t.periodes.histogramme[k]);
-    }
-    out += "], \"turnaround\": " + durees_json(t.retournement, false) + ", \"early\": " + std::to_string(t.precoces) +
+           ", \"worst_jitter_ns\": " + std::to_string(t.periodes.pireEcartNs) +
+           ", \"worst_scan_at_ns\": " + std::to_string(t.periodes.pire.dateNs) +
+           ", \"histogram\": " + histogramme_json(t.periodes.histogramme) +
+           ", \"turnaround\": " + durees_json(t.retournement, false) +
+           ", \"turnaround_histogram\": " + histogramme_json(t.histoRetournement) + ", \"early\": " + std::to_string(t.precoces) +
            ", \"late\": " + std::to_string(t.tardives) + ", \"unanswered\": " + std::to_string(t.sansReponse) +
            ", \"requests\": {";
     for (size_t k = 0; k < t.services.size(); ++k) {
@@ -194,7 +88,7 @@ std::string timing_csv(const ResultatTiming& r) {
   std::string out =
       "identifier,scans,period_min_ns,period_mean_ns,period_max_ns,period_stddev_ns,nominal_ns,nominal_cycles,"
       "out_of_tolerance,worst_jitter_ns,turnaround_count,turnaround_min_ns,turnaround_mean_ns,turnaround_max_ns,"
-      "early,late,unanswered\r\n";
+      "early,late,unanswered,worst_scan_at_ns\r\n";
   for (const auto& t : r.identifiants) {
     if (t.appels == 0) continue;
     const ResumeDurees& per = t.periodes.periode;
@@ -205,7 +99,7 @@ std::string timing_csv(const ResultatTiming& r) {
            std::to_string(t.periodes.horsTolerance) + "," + std::to_string(t.periodes.pireEcartNs) + "," +
            std::to_string(ret.n) + "," + std::to_string(ret.minNs) + "," + decimal(ret.moyenneNs) + "," +
            std::to_string(ret.maxNs) + "," + std::to_string(t.precoces) + "," + std::to_string(t.tardives) + "," +
-           std::to_string(t.sansReponse) + "\r\n";
+           std::to_string(t.sansReponse) + "," + std::to_string(t.periodes.pire.dateNs) + "\r\n";
   }
   return out;
 }

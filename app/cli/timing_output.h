@@ -1,5 +1,5 @@
 #pragma once
-// What `timing` prints: the macrocycle summary, then one row per identifier.
+// What `timing --json` and `timing --csv` print (the text form is the export's timing section).
 
 #include <string>
 
@@ -7,7 +7,6 @@
 
 namespace brv::cli {
 
-std::string timing_text(const ResultatTiming& r);
 // One JSON object (no line break after it).
 std::string timing_json(const ResultatTiming& r);
 // A header line and one line per identifier; times in nanoseconds.

@@ -281,6 +281,14 @@ TEST(CliExport, WritesSectionsAndRowsAndChecksUserData) {
   EXPECT_NE(all.find("STATISTICS\nAcquired frames;2000\n"), std::string::npos);
   EXPECT_NE(all.find("FRAMES\n"), std::string::npos);
 
+  EXPECT_EQ(all.find("TIMING\n"), std::string::npos);
+  // Sections by name: only the timing, the same text as the timing command's.
+  ASSERT_EQ(run_cli({"export", dat, "-o", txt, "--sections", "timing", "--frames", "none"}).status, 0);
+  std::ifstream seul(txt);
+  const std::string timing((std::istreambuf_iterator<char>(seul)), {});
+  EXPECT_EQ(timing, "TIMING\n" + run_cli({"timing", dat}).out + "\n");
+  EXPECT_EQ(run_cli({"export", dat, "-o", txt, "--sections", "timing,bogus"}).status, 1);
+
   EXPECT_EQ(run_cli({"export", dat, "-o", txt, "--frames", "12-10"}).status, 1);
   EXPECT_EQ(run_cli({"export", dat, "-o", dir.file("no/dir/x.txt")}).status, 1);
 }

@@ -5,8 +5,10 @@
 #include <QAction>
 #include <QTableWidget>
 
+#include "brv_core/document/row_reader.h"
 #include "brv_core/synth/sample_capture.h"
 #include "capture_fixture.h"
+#include "frames/frames_view.h"
 #include "shell/main_window.h"
 #include "shell/monitor_task.h"
 #include "shell/qt_reporter.h"
@@ -66,7 +68,30 @@ TEST(TimingView, TheCommandMeasuresTheOpenCapture) {
   fenetre.Action(Commande::Timing)->trigger();
   auto* vue = fenetre.findChild<CVueTiming*>();
   ASSERT_NE(vue, nullptr);
-  EXPECT_TRUE(test::attend([&] { return vue->Table()->rowCount() > 0; }, 10000));
+  ASSERT_TRUE(test::attend([&] { return vue->Table()->rowCount() > 0; }, 10000));
+
+  // A double-click selects, in the frames list, the call that ended the identifier's worst period.
+  QTableWidget* t = vue->Table();
+  const auto id = static_cast<uint16_t>(t->item(0, 0)->data(Qt::UserRole).toInt());
+  brv::ResultatTiming r;
+  std::string message;
+  ASSERT_EQ(brv::AnalyseTimingChemin(dir.file("c.dat"), -1, r, message), brv::FinTiming::Complete);
+  const brv::TimingIdentifiant* attendu = nullptr;
+  for (const auto& i : r.identifiants) {
+    if (i.identifiant == id) attendu = &i;
+  }
+  ASSERT_NE(attendu, nullptr);
+  ASSERT_GT(attendu->periodes.periode.n, 0u);
+  emit t->cellDoubleClicked(0, 3);
+  const auto choisie = fenetre.Liste()->PremiereLigneSelectionnee();
+  ASSERT_TRUE(choisie.has_value());
+  brv::CLecteurLignes lecteur(fenetre.Document(), fenetre.Fichier());
+  EXPECT_EQ(lecteur.LigneDe(brv::PositionRepere(attendu->periodes.pire.repere)), choisie);
+  std::vector<brv::LIGNE_TRAME> lignes;
+  ASSERT_EQ(lecteur.Lit(*choisie, 1, false, lignes), 1u);
+  ASSERT_EQ(lignes[0].octets.size(), 5u);
+  EXPECT_EQ(lignes[0].octets[0], 0x03);  // an ID_DAT
+  EXPECT_EQ((lignes[0].octets[1] << 8) | lignes[0].octets[2], id);
 }
 
 }  // namespace

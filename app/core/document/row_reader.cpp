@@ -132,6 +132,39 @@ size_t CLecteurLignes::Lit(uint64_t premiere, size_t nombre, bool texte, std::ve
   return n;
 }
 
+std::optional<uint64_t> CLecteurLignes::LigneDe(const RecordPos& position) {
+  // The nearest index record at or before the record, in the index of its zone; else the start.
+  RecordPos depart{0, 0};
+  uint64_t ligne = 0;
+  const auto& zones = fichier_.zones();
+  if (position.zone < zones.size()) {
+    const bool pretrig = fichier_.layout() == AcqLayout::Pretrigger && position.zone == 0;
+    const CIndexTrames& index = pretrig ? doc_.Resultats.indexPreTrig : doc_.Resultats.indexPostTrig;
+    index.Lit([&](const std::vector<INDEX_TRAMES>& recs) {
+      for (const INDEX_TRAMES& r : recs) {
+        uint64_t p = 0;
+        if (!zones[position.zone].logical_position(r.ullPosFichier, p)) continue;
+        if (p > position.pos) break;
+        depart = {position.zone, p};
+        ligne = r.ullPremiereLigne;
+      }
+    });
+  }
+  suite_ = false;
+  curseur_.seek(depart);
+  filtre_.Reinitialise();
+  FrameRecord rec;
+  while (curseur_.next(rec) == WalkStatus::Record) {
+    const bool atteint =
+        rec.at.zone > position.zone || (rec.at.zone == position.zone && rec.at.pos >= position.pos);
+    if (filtre_.Teste(rec.frame_len, rec.frame).affichee) {
+      if (atteint) return ligne;
+      ++ligne;
+    }
+  }
+  return std::nullopt;
+}
+
 std::string CLecteurLignes::TexteManque(uint64_t ligne) const {
   if (!erreur_.empty()) return erreur_;
   return "The capture ended before row " + std::to_string(ligne) + " of the list.";

@@ -12,6 +12,8 @@ constexpr const char* kCleFormat = "FileFormat";
 constexpr const char* kCleSeparateur = "Separ";
 constexpr const char* kCleElements = "Elements";
 constexpr const char* kCleTrames = "Frames";
+// Apart from the other elements, so that a reader that knows only them keeps reading them.
+constexpr const char* kCleTiming = "Timing";
 
 std::string Joint(std::initializer_list<uint32_t> valeurs) {
   std::string t;
@@ -112,6 +114,7 @@ ReglagesExport EcritReglagesExport(const PARAM_EXPORT& p) {
       {kCleSeparateur, p.separateur},
       {kCleElements, Joint({p.bInformation, p.bErreurs, p.bReseau, p.bDebits, p.bStatistiques})},
       {kCleTrames, Joint({p.ulTrames, p.ulContenu})},
+      {kCleTiming, Joint({p.bTiming})},
   };
 }
 
@@ -134,6 +137,7 @@ PARAM_EXPORT LitReglagesExport(const ReglagesExport& r) {
     p.bDebits = (*v)[3];
     p.bStatistiques = (*v)[4];
   }
+  if (const auto v = Entiers<1>(r, kCleTiming, {1})) p.bTiming = (*v)[0];
   if (const auto v = Entiers<2>(r, kCleTrames, {TRAMES_TOUTES, 1})) {
     p.ulTrames = (*v)[0];
     p.ulContenu = (*v)[1];

@@ -6,6 +6,7 @@
 #include "brv_core/decode/frame_types.h"
 #include "brv_core/document/results_fields.h"
 #include "brv_core/document/row_reader.h"
+#include "brv_core/report/timing_section.h"
 #include "brv_platform/files.h"
 
 namespace brv {
@@ -170,6 +171,23 @@ ResultatExport ExporteTexte(const std::string& chemin, const PARAM_EXPORT& p, co
     t += "\n";
   }
   if (p.bStatistiques) t.append(SectionExportStatistiques(res, s.bourrage, sep)).push_back('\n');
+  if (p.bTiming) {
+    ResultatTiming timing;
+    std::string pourquoi;
+    const FinTiming fin =
+        AnalyseTimingFichier(s.fichier, ParametresTimingDefaut(s.fichier.header().enVitesse),
+                             IdentifiantExcluTiming(doc.BourrageRecalcul()), timing, pourquoi);
+    if (fin == FinTiming::ErreurLecture) {
+      r.etat = ResultatExport::ErreurLecture;
+      r.message = "Error reading the acquisition file.";
+      r.detail = pourquoi;
+      return r;
+    }
+    t += "TIMING\n";
+    // Damaged data ends the pass: what was measured before it is written, and says so.
+    if (fin == FinTiming::DonneesInvalides) t.append("Measured up to damaged data: ").append(pourquoi).push_back('\n');
+    t.append(SectionTiming(timing, tableur, sep)).push_back('\n');
+  }
   out.maybe_flush();
 
   if (trames) {

@@ -85,7 +85,7 @@ void CAnalyseTiming::Rupture() {
   appelEnAttente_ = -1;
 }
 
-void CAnalyseTiming::Trame(int64_t date, const uint8_t* octets, uint16_t len, uint8_t statut) {
+void CAnalyseTiming::Trame(int64_t date, const uint8_t* octets, uint16_t len, uint8_t statut, uint64_t repere) {
   // Line-event markers are no bus frames: they neither answer nor end a silence. Frames were lost
   // at FC FC, and dates after it are taken afresh.
   if (len < 3) {
@@ -103,6 +103,7 @@ void CAnalyseTiming::Trame(int64_t date, const uint8_t* octets, uint16_t len, ui
     Suivi& s = suivis_[static_cast<size_t>(appelEnAttente_)];
     if (EstReponseDonnee(c) && ecartNs <= p_.silenceNs) {
       s.retournement.Ajoute(ecartNs);
+      ++s.histoRetournement[static_cast<size_t>(ClasseHistogramme(ecartNs))];
       if (ecartNs < p_.retournementMinNs) ++s.precoces;
       if (ecartNs > p_.tardifNs) ++s.tardives;
       if (c != kCtrlRpDat) Demande(appelEnAttente_, c, date * facteur_);
@@ -122,7 +123,7 @@ void CAnalyseTiming::Trame(int64_t date, const uint8_t* octets, uint16_t len, ui
       const uint16_t id = static_cast<uint16_t>((octets[1] << 8) | octets[2]);
       Suivi& s = SuiviDe(id);
       const int64_t ns = date * facteur_;
-      if (s.epoque == epoque_) s.periodes.Ajoute(ns - s.dernierAppel);
+      if (s.epoque == epoque_) s.periodes.Ajoute(ns - s.dernierAppel, Scan{ns, repere});
       s.dernierAppel = ns;
       s.epoque = epoque_;
       ++s.appels;
@@ -147,6 +148,7 @@ ResultatTiming CAnalyseTiming::Termine(int32_t identifiantExclu) {
     t.appels = s.appels;
     t.periodes = s.periodes.Resume();
     t.retournement = s.retournement.Resume();
+    t.histoRetournement = s.histoRetournement;
     t.precoces = s.precoces;
     t.tardives = s.tardives;
     t.sansReponse = s.sansReponse;

@@ -51,7 +51,10 @@ ResumePeriodes CPeriodes::Resume() {
   if (r.periode.n == 0) return r;
   r.nominalNs = nominalNs_;
   r.horsTolerance = horsTolerance_;
-  r.pireEcartNs = std::max(r.periode.maxNs - nominalNs_, nominalNs_ - r.periode.minNs);
+  const int64_t auDessus = r.periode.maxNs - nominalNs_;
+  const int64_t auDessous = nominalNs_ - r.periode.minNs;
+  r.pireEcartNs = std::max(auDessus, auDessous);
+  r.pire = auDessus >= auDessous ? finMax_ : finMin_;
   return r;
 }
 

@@ -6,6 +6,15 @@
 
 namespace brv {
 
+// A capture has at most two zones: the zone goes in the top bit, above any file offset.
+uint64_t RepereEnregistrement(const RecordPos& position) {
+  return (uint64_t{position.zone} << 63) | (position.pos & ~(uint64_t{1} << 63));
+}
+
+RecordPos PositionRepere(uint64_t repere) {
+  return RecordPos{static_cast<uint32_t>(repere >> 63), repere & ~(uint64_t{1} << 63)};
+}
+
 FinTiming AnalyseTimingFichier(const AcqFile& fichier, const ParametresTiming& parametres, int32_t identifiantExclu,
                                ResultatTiming& resultat, std::string& message) {
   CAnalyseTiming analyse(capture_description(fichier.header()), parametres);
@@ -14,7 +23,7 @@ FinTiming AnalyseTimingFichier(const AcqFile& fichier, const ParametresTiming& p
   FrameRecord rec;
   WalkStatus st;
   while ((st = curseur.next(rec)) == WalkStatus::Record) {
-    analyse.Trame(timeline_date(fichier, rec), rec.frame, rec.frame_len, rec.status);
+    analyse.Trame(timeline_date(fichier, rec), rec.frame, rec.frame_len, rec.status, RepereEnregistrement(rec.at));
   }
   resultat = analyse.Termine(identifiantExclu);
   message.clear();

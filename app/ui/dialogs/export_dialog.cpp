@@ -67,8 +67,9 @@ CExportDlg::CExportDlg(const PARAM_EXPORT& memorise, const DisponibiliteExport& 
   reseau_ = Case("Network configuration", "reseau", elements);
   debits_ = Case("Last instantaneous data rates", "debits", elements);
   statistiques_ = Case("Statistics", "statistiques", elements);
+  timing_ = Case("Timing", "timing", elements);
   auto* colonneElements = new QVBoxLayout(elements);
-  for (QCheckBox* c : {information_, erreurs_, reseau_, debits_, statistiques_}) colonneElements->addWidget(c);
+  for (QCheckBox* c : {information_, erreurs_, reseau_, debits_, statistiques_, timing_}) colonneElements->addWidget(c);
   colonneElements->addStretch(1);
 
   auto* trames = new QGroupBox(tr("Frames"), this);
@@ -108,6 +109,7 @@ CExportDlg::CExportDlg(const PARAM_EXPORT& memorise, const DisponibiliteExport& 
   reseau_->setChecked(p.bReseau != 0);
   debits_->setChecked(p.bDebits != 0);
   statistiques_->setChecked(p.bStatistiques != 0);
+  timing_->setChecked(p.bTiming != 0);
   if (QAbstractButton* b = trames_->button(static_cast<int>(p.ulTrames))) b->setChecked(true);
   contenu_->button(p.ulContenu == 1 ? 1 : 0)->setChecked(true);
 
@@ -129,6 +131,7 @@ PARAM_EXPORT CExportDlg::Choix() const {
   p.bReseau = Coche(reseau_);
   p.bDebits = Coche(debits_);
   p.bStatistiques = Coche(statistiques_);
+  p.bTiming = Coche(timing_);
   p.ulTrames = trames_->checkedId() < 0 ? TRAMES_AUCUNE : static_cast<uint32_t>(trames_->checkedId());
   p.ulContenu = contenu_->checkedId() == 1 ? 1 : 0;
   return p;

@@ -38,6 +38,7 @@ class CExportDlg : public QDialog {
   QCheckBox* reseau_;
   QCheckBox* debits_;
   QCheckBox* statistiques_;
+  QCheckBox* timing_;
   QButtonGroup* trames_;
   QButtonGroup* contenu_;
 };

@@ -174,6 +174,14 @@ void CListViewAcq::SelectionneLigne(uint64_t ligne) {
   setFocus();
 }
 
+bool CListViewAcq::MontreEnregistrement(const RecordPos& position) {
+  if (!lecteur_) return false;
+  const auto ligne = lecteur_->LigneDe(position);
+  if (!ligne || *ligne >= modele_->NombreLignes()) return false;
+  SelectionneLigne(*ligne);
+  return true;
+}
+
 int CListViewAcq::LignesPleines() const {
   const int hauteur = std::max(verticalHeader()->defaultSectionSize(), 1);
   return std::max(viewport()->height() / hauteur, 1);

@@ -44,7 +44,10 @@ class CListViewAcq : public QTableView {
   // The first and last selected rows.
   std::optional<std::pair<uint64_t, uint64_t>> LignesSelectionnees() const;
   uint64_t LigneDuHaut() const;
-  void SelectionneLigne(uint64_t ligne);           // clear, select, focus, scroll into view
+  void SelectionneLigne(uint64_t ligne);
+  // Selects the row of a record (or the next shown row when the filter hides it); false when
+  // the list has none.
+  bool MontreEnregistrement(const RecordPos& position);           // clear, select, focus, scroll into view
   void LitLargeurs(QSettings& s);                  // section "LVAcq", keys of the column table
   void EcritLargeurs(QSettings& s) const;
   // Goto: search from the first selected row (else the top row); selects the row found.

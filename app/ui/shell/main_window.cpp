@@ -675,7 +675,19 @@ void CMainFrame::CmdComparer() {
 
 void CMainFrame::CmdTiming() {
   if (!captureOuverte_ || tache_->EnCours() || ctl_) return;
-  if (!timing_) timing_ = new CVueTiming(this);
+  if (!timing_) {
+    timing_ = new CVueTiming(this);
+    connect(timing_, &CVueTiming::PireScan, this, [this](uint64_t repere) {
+      // Results of a capture no longer open name no record of this one.
+      if (!captureOuverte_ || tache_->EnCours() || timing_->CheminMesure() != doc_->AcqFilePath) return;
+      if (liste_->MontreEnregistrement(brv::PositionRepere(repere))) {
+        activateWindow();
+        raise();
+      } else {
+        QApplication::beep();
+      }
+    });
+  }
   timing_->Mesure(doc_->AcqFilePath, brv::IdentifiantExcluTiming(doc_->BourrageRecalcul()));
   timing_->show();
   timing_->raise();

@@ -1,5 +1,7 @@
 #include "views/timing_view.h"
 
+#include <algorithm>
+
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -40,6 +42,49 @@ QTableWidgetItem* Nombre(const QString& texte, double valeur) {
 QString Ms(double ns) { return QString::number(ns / 1e6, 'f', 3); }
 QString Us(double ns) { return QString::number(ns / 1e3, 'f', 1); }
 
+// A bucket's lower bound in the unit that suits it.
+QString Borne(int64_t ns) {
+  if (ns >= 1'000'000) return QStringLiteral("≥ %1 ms").arg(static_cast<double>(ns) / 1e6, 0, 'g', 3);
+  return QStringLiteral("≥ %1 µs").arg(static_cast<double>(ns) / 1e3, 0, 'g', 3);
+}
+
+// The buckets from the first to the last that holds something, as bars; an empty chart without.
+void MontreHistogramme(QChartView* vue, const brv::Histogramme* h, const QString& titre) {
+  auto* graphe = new QChart;
+  graphe->legend()->hide();
+  if (h != nullptr && std::any_of(h->begin(), h->end(), [](uint64_t n) { return n != 0; })) {
+    int premiere = 0, derniere = brv::kNbClassesHistogramme - 1;
+    while (premiere < derniere && (*h)[static_cast<size_t>(premiere)] == 0) ++premiere;
+    while (derniere > premiere && (*h)[static_cast<size_t>(derniere)] == 0) --derniere;
+    auto* barres = new QBarSet(titre);
+    QStringList classes;
+    double plus = 0;
+    for (int k = premiere; k <= derniere; ++k) {
+      const auto n = static_cast<double>((*h)[static_cast<size_t>(k)]);
+      *barres << n;
+      plus = std::max(plus, n);
+      classes << Borne(brv::BorneBasseClasseNs(k));
+    }
+    auto* serie = new QBarSeries;
+    serie->append(barres);
+    graphe->addSeries(serie);
+    auto* axeX = new QBarCategoryAxis;
+    axeX->append(classes);
+    auto* axeY = new QValueAxis;
+    axeY->setRange(0, plus);
+    axeY->setLabelFormat(QStringLiteral("%d"));
+    axeY->applyNiceNumbers();
+    graphe->addAxis(axeX, Qt::AlignBottom);
+    graphe->addAxis(axeY, Qt::AlignLeft);
+    serie->attachAxis(axeX);
+    serie->attachAxis(axeY);
+    graphe->setTitle(titre);
+  }
+  QChart* ancien = vue->chart();
+  vue->setChart(graphe);
+  delete ancien;
+}
+
 }  // namespace
 
 CVueTiming::CVueTiming(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -59,13 +104,19 @@ CVueTiming::CVueTiming(QWidget* parent) : QWidget(parent, Qt::Window) {
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   histogramme_ = new QChartView(this);
   histogramme_->setMinimumHeight(200);
+  retournements_ = new QChartView(this);
+  auto* graphes = new QSplitter(Qt::Horizontal, this);
+  graphes->addWidget(histogramme_);
+  graphes->addWidget(retournements_);
   auto* partage = new QSplitter(Qt::Vertical, this);
   partage->addWidget(table_);
-  partage->addWidget(histogramme_);
+  partage->addWidget(graphes);
   auto* l = new QVBoxLayout(this);
   l->addWidget(resume_);
   l->addWidget(partage, 1);
   connect(table_, &QTableWidget::itemSelectionChanged, this, &CVueTiming::Selection);
+  connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int ligne, int) { AllerAuPire(ligne); });
+  table_->setToolTip(tr("Double-click an identifier to select its worst scan in the frames list."));
   connect(this, &CVueTiming::Resultat, this,
           [this](std::shared_ptr<const brv::ResultatTiming> r, const QString& erreur) {
             Attend();
@@ -84,6 +135,7 @@ void CVueTiming::Attend() {
 void CVueTiming::Mesure(const std::string& chemin, int32_t padding) {
   Attend();
   table_->setRowCount(0);
+  chemin_ = chemin;
   if (chemin.empty()) {
     resume_->setText(tr("No acquisition is open."));
     return;
@@ -143,44 +195,24 @@ void CVueTiming::Affiche(const brv::ResultatTiming& r) {
 
 void CVueTiming::Selection() {
   const auto choisies = table_->selectedItems();
-  auto* graphe = new QChart;
-  graphe->legend()->hide();
+  const brv::TimingIdentifiant* choisi = nullptr;
   if (!choisies.isEmpty()) {
     const auto id = static_cast<uint16_t>(table_->item(choisies.first()->row(), COL_ID)->data(Qt::UserRole).toInt());
     for (const brv::TimingIdentifiant& t : resultat_.identifiants) {
-      if (t.identifiant != id) continue;
-      // The buckets from the first to the last that holds a period.
-      const auto& h = t.periodes.histogramme;
-      int premiere = 0, derniere = brv::kNbClassesHistogramme - 1;
-      while (premiere < derniere && h[static_cast<size_t>(premiere)] == 0) ++premiere;
-      while (derniere > premiere && h[static_cast<size_t>(derniere)] == 0) --derniere;
-      auto* barres = new QBarSet(tr("Scans"));
-      QStringList classes;
-      double plus = 0;
-      for (int k = premiere; k <= derniere; ++k) {
-        *barres << static_cast<double>(h[static_cast<size_t>(k)]);
-        plus = std::max(plus, static_cast<double>(h[static_cast<size_t>(k)]));
-        classes << QStringLiteral("≥ %1 ms").arg(static_cast<double>(brv::BorneBasseClasseNs(k)) / 1e6, 0, 'g', 3);
-      }
-      auto* serie = new QBarSeries;
-      serie->append(barres);
-      graphe->addSeries(serie);
-      auto* axeX = new QBarCategoryAxis;
-      axeX->append(classes);
-      auto* axeY = new QValueAxis;
-      axeY->setRange(0, plus);
-      axeY->setLabelFormat(QStringLiteral("%d"));
-      axeY->applyNiceNumbers();
-      graphe->addAxis(axeX, Qt::AlignBottom);
-      graphe->addAxis(axeY, Qt::AlignLeft);
-      serie->attachAxis(axeX);
-      serie->attachAxis(axeY);
-      graphe->setTitle(tr("Scan periods of %1").arg(QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0')).toUpper()));
+      if (t.identifiant == id) choisi = &t;
     }
   }
-  QChart* ancien = histogramme_->chart();
-  histogramme_->setChart(graphe);
-  delete ancien;
+  const QString nom = choisi ? QStringLiteral("%1").arg(choisi->identifiant, 4, 16, QLatin1Char('0')).toUpper() : QString();
+  MontreHistogramme(histogramme_, choisi ? &choisi->periodes.histogramme : nullptr, tr("Scan periods of %1").arg(nom));
+  MontreHistogramme(retournements_, choisi ? &choisi->histoRetournement : nullptr, tr("Turnarounds of %1").arg(nom));
+}
+
+void CVueTiming::AllerAuPire(int ligne) {
+  if (ligne < 0) return;
+  const auto id = static_cast<uint16_t>(table_->item(ligne, COL_ID)->data(Qt::UserRole).toInt());
+  for (const brv::TimingIdentifiant& t : resultat_.identifiants) {
+    if (t.identifiant == id && t.periodes.periode.n > 0) emit PireScan(t.periodes.pire.repere);
+  }
 }
 
 }  // namespace brv::ui

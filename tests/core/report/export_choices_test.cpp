@@ -154,7 +154,7 @@ TEST(ExportChoices, ControlsFollowTheFormatAndWhatExists) {
   }
 }
 
-TEST(ExportChoices, SettingsAreWrittenInTheirFourKeys) {
+TEST(ExportChoices, SettingsAreWrittenInTheirKeys) {
   PARAM_EXPORT p;
   p.ulFormat = EXPORT_TABLEUR;
   p.bOuvrirTableur = 1;
@@ -164,13 +164,21 @@ TEST(ExportChoices, SettingsAreWrittenInTheirFourKeys) {
   p.bDebits = 0;
   p.ulTrames = TRAMES_SELECTION;
   p.ulContenu = 1;
+  p.bTiming = 1;
   const ReglagesExport r = EcritReglagesExport(p);
-  EXPECT_EQ(r, (ReglagesExport{{"FileFormat", "1 0 1 1"}, {"Separ", ";"}, {"Elements", "1 0 1 0 1"}, {"Frames", "1 1"}}));
+  EXPECT_EQ(r, (ReglagesExport{{"FileFormat", "1 0 1 1"},
+                               {"Separ", ";"},
+                               {"Elements", "1 0 1 0 1"},
+                               {"Frames", "1 1"},
+                               {"Timing", "1"}}));
   const PARAM_EXPORT l = LitReglagesExport(r);
   EXPECT_EQ(EcritReglagesExport(l), r);
-  // The defaults: word processor, every section, all frames, raw, a tabulation.
-  EXPECT_EQ(EcritReglagesExport(LitReglagesExport({})),
-            (ReglagesExport{{"FileFormat", "0 0 0 0"}, {"Separ", "\t"}, {"Elements", "1 1 1 1 1"}, {"Frames", "2 0"}}));
+  // The defaults: word processor, every section but the timing, all frames, raw, a tabulation.
+  EXPECT_EQ(EcritReglagesExport(LitReglagesExport({})), (ReglagesExport{{"FileFormat", "0 0 0 0"},
+                                                                       {"Separ", "\t"},
+                                                                       {"Elements", "1 1 1 1 1"},
+                                                                       {"Frames", "2 0"},
+                                                                       {"Timing", "0"}}));
 }
 
 TEST(ExportChoices, DamagedSettingsFallBackKeyByKey) {
@@ -195,6 +203,9 @@ TEST(ExportChoices, DamagedSettingsFallBackKeyByKey) {
       {"Separ", "", "\t"},
       {"Separ", " | ", " | "},
       {"Separ", "12345678901234567", "\t"},  // longer than a separator can be typed
+      {"Timing", "1", "1"},
+      {"Timing", "2", "0"},
+      {"Timing", "1 1", "0"},
   };
   for (const auto& c : cas) {
     SCOPED_TRACE(std::string(c.cle) + " = '" + c.valeur + "'");

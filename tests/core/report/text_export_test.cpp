@@ -117,6 +117,38 @@ TEST_F(TextExport, SpreadsheetSeparatesEveryColumnAndSectionsComeInOrder) {
             std::string::npos);
 }
 
+TEST_F(TextExport, TimingSectionInBothFormatsAfterTheStatistics) {
+  capture(vandrel::BT_ZIZA_BI);
+  for (const uint32_t format : {EXPORT_TRAITEMENT_TEXTE, EXPORT_TABLEUR}) {
+    SCOPED_TRACE(format);
+    PARAM_EXPORT p;
+    p.ulFormat = format;
+    p.bTiming = 1;
+    ASSERT_EQ(exporte(p, 0, 19).etat, ResultatExport::Ok);
+    std::ifstream in(sortie_);
+    const std::string tout((std::istreambuf_iterator<char>(in)), {});
+    const size_t stats = tout.find("STATISTICS\n");
+    const size_t timing = tout.find("TIMING\nMACROCYCLE\n");
+    ASSERT_NE(timing, std::string::npos) << tout;
+    EXPECT_LT(stats, timing);
+    EXPECT_LT(timing, tout.find("FRAMES\n"));
+    // The 20 calls of identifier 01xx each scan a different identifier once: none has a period.
+    if (format == EXPORT_TABLEUR) {
+      EXPECT_NE(tout.find("Calls\t20\n"), std::string::npos) << tout;
+      EXPECT_NE(tout.find("Ident\tScans\tPer.min\t"), std::string::npos);
+      EXPECT_NE(tout.find("\n0105\t1\t-\t"), std::string::npos);
+    } else {
+      EXPECT_NE(tout.find("Calls                       20\n"), std::string::npos) << tout;
+      EXPECT_NE(tout.find("\n 0105         1          -"), std::string::npos);
+    }
+  }
+  // Not asked, not written.
+  ASSERT_EQ(exporte(PARAM_EXPORT{}, 0, 19).etat, ResultatExport::Ok);
+  std::ifstream in(sortie_);
+  const std::string tout((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(tout.find("MACROCYCLE"), std::string::npos);
+}
+
 TEST_F(TextExport, InterpretedRowsUseTheUserNames) {
   capture(vandrel::BT_ZIZA_BI);
   std::ofstream(dir_.file("plant.csv")) << "Valve 5;ID;3;0x0105;;;\n";

@@ -69,8 +69,12 @@ TEST(TimingRetournement, EarlyLateAndUnanswered) {
     EXPECT_EQ(s->precoces, c.precoces) << c.nom;
     EXPECT_EQ(s->tardives, c.tardives) << c.nom;
     EXPECT_EQ(s->sansReponse, c.sansReponse) << c.nom;
+    uint64_t total = 0;
+    for (const uint64_t n : s->histoRetournement) total += n;
+    EXPECT_EQ(total, c.n) << c.nom;
     if (c.n) {
       EXPECT_EQ(s->retournement.minNs, c.retournementNs) << c.nom;
+      EXPECT_EQ(s->histoRetournement[static_cast<size_t>(ClasseHistogramme(c.retournementNs))], 1u) << c.nom;
     }
   }
 }
@@ -318,6 +322,9 @@ TEST(TimingFichier, PreTriggerZoneOnTheTriggersTimeLineAndBadEnd) {
   EXPECT_EQ(s->appels, 2u);
   ASSERT_EQ(s->periodes.periode.n, 1u);
   EXPECT_EQ(s->periodes.periode.minNs, 1300 * kUniteNs);
+  // The scan that ended the period is the post-trigger zone's first record.
+  EXPECT_EQ(PositionRepere(s->periodes.pire.repere), (RecordPos{1, 0}));
+  EXPECT_EQ(s->periodes.pire.dateNs, 0);
   EXPECT_EQ(s->retournement.n, 1u);
   EXPECT_EQ(s->sansReponse, 1u);  // the second answer came after the silence time
 }

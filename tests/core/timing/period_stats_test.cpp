@@ -41,28 +41,31 @@ TEST(TimingPeriodes, StatisticsNominalAndTolerance) {
     int64_t nominal;
     uint64_t hors;
     int64_t pire;
+    uint64_t pireScan;  // which period is furthest: the one whose scan Goto shows
   };
   std::vector<int64_t> longue(kEchantillonNominal, 1000);
   longue.insert(longue.end(), 50, 2000);  // after the nominal period is fixed: judged as they come
   std::vector<int64_t> debutLent(40, 3000);
   debutLent.insert(debutLent.end(), 100, 1000);
   const std::vector<Cas> cas = {
-      {"steady", {1000, 1000, 1000}, 10, 1000, 1000, 1000, 0, 1000, 0, 0},
-      {"one beyond", {100, 100, 100, 111}, 10, 100, 111, 102.75, 4.763, 100, 1, 11},
-      {"on the edge", {100, 100, 100, 110, 90}, 10, 90, 110, 100, 6.325, 100, 0, 10},
-      {"even count takes the upper middle", {100, 110}, 10, 100, 110, 105, 5, 110, 0, 10},
-      {"textbook deviation", {2, 4, 4, 4, 5, 5, 7, 9}, 50, 2, 9, 5, 2, 5, 2, 4},
+      {"steady", {1000, 1000, 1000}, 10, 1000, 1000, 1000, 0, 1000, 0, 0, 0},
+      {"one beyond", {100, 100, 100, 111}, 10, 100, 111, 102.75, 4.763, 100, 1, 11, 3},
+      {"on the edge", {100, 100, 100, 110, 90}, 10, 90, 110, 100, 6.325, 100, 0, 10, 3},
+      {"even count takes the upper middle", {100, 110}, 10, 100, 110, 105, 5, 110, 0, 10, 0},
+      {"textbook deviation", {2, 4, 4, 4, 5, 5, 7, 9}, 50, 2, 9, 5, 2, 5, 2, 4, 7},
       {"long periods keep their spread", {1'000'000'000'000, 1'000'000'000'002}, 10, 1'000'000'000'000,
-       1'000'000'000'002, 1'000'000'000'001, 1, 1'000'000'000'002, 0, 2},
-      {"sample then stream", longue, 10, 1000, 2000, (127 * 1000.0 + 50 * 2000.0) / 177, 450.21, 1000, 50, 1000},
+       1'000'000'000'002, 1'000'000'000'001, 1, 1'000'000'000'002, 0, 2, 0},
+      {"sample then stream", longue, 10, 1000, 2000, (127 * 1000.0 + 50 * 2000.0) / 177, 450.21, 1000, 50, 1000, 127},
       {"slow start stays in the sample", debutLent, 5, 1000, 3000, (40 * 3000.0 + 100 * 1000.0) / 140, 903.5, 1000,
-       40, 2000},
-      {"zero tolerance", {100, 101, 100}, 0, 100, 101, 100.333, 0.4714, 100, 1, 1},
+       40, 2000, 0},
+      {"zero tolerance", {100, 101, 100}, 0, 100, 101, 100.333, 0.4714, 100, 1, 1, 1},
   };
   for (const auto& c : cas) {
     CPeriodes p(c.tolerance);
-    for (const int64_t v : c.periodes) p.Ajoute(v);
+    for (size_t i = 0; i < c.periodes.size(); ++i) p.Ajoute(c.periodes[i], Scan{static_cast<int64_t>(i) * 7, i});
     const ResumePeriodes r = p.Resume();
+    EXPECT_EQ(r.pire.repere, c.pireScan) << c.nom;
+    EXPECT_EQ(r.pire.dateNs, static_cast<int64_t>(c.pireScan) * 7) << c.nom;
     EXPECT_EQ(r.periode.n, c.periodes.size()) << c.nom;
     EXPECT_EQ(r.periode.minNs, c.min) << c.nom;
     EXPECT_EQ(r.periode.maxNs, c.max) << c.nom;

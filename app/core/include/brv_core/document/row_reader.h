@@ -3,6 +3,7 @@
 // number, found through the frame indexes, so that a list model shows a capture of any size.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,10 @@ class CLecteurLignes {
   void AvecDateAbsolue(bool oui) { dateAbsolue_ = oui; }
   // Rows read with their texts also keep their frame bytes (the interpreted export needs both).
   void AvecOctets(bool oui) { octets_ = oui; }
+
+  // The row of the record at `position`, or the first row after it when the display filter hides
+  // it; nothing when no row follows it.
+  std::optional<uint64_t> LigneDe(const RecordPos& position);
 
   // After a read that stopped early on a damaged record, its text; empty otherwise.
   const std::string& Erreur() const { return erreur_; }

@@ -29,6 +29,7 @@ struct PARAM_EXPORT {
   uint32_t bReseau = 1;
   uint32_t bDebits = 1;
   uint32_t bStatistiques = 1;
+  uint32_t bTiming = 0;  // the bus timing: an extra pass over the capture, so only when asked
   uint32_t ulTrames = TRAMES_TOUTES;
   uint32_t ulContenu = 0;  // 0 raw, 1 interpreted according to user data
 };

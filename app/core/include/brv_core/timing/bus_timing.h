@@ -12,6 +12,7 @@
 #include "brv_core/decode/capture_description.h"
 #include "brv_core/decode/decodage_trame.h"
 #include "brv_core/file/acq_file.h"
+#include "brv_core/file/record_cursor.h"
 #include "brv_core/timing/period_stats.h"
 #include "brv_core/timing/timing_params.h"
 
@@ -41,6 +42,7 @@ struct TimingIdentifiant {
   ResumePeriodes periodes;  // between successive calls not split by a traffic interruption
   uint32_t nominalCycles = 0;  // nominal period in elementary cycles (rounded, at least 1)
   ResumeDurees retournement;  // end of the call to the start of its answer, answers within the silence
+  Histogramme histoRetournement{};  // the same turnarounds in the period histogram's buckets
   uint64_t precoces = 0;    // answers sooner than the minimum turnaround
   uint64_t tardives = 0;    // answers later than the late threshold
   uint64_t sansReponse = 0;  // calls followed by another frame than an answer, or by a silence
@@ -83,8 +85,9 @@ class CAnalyseTiming {
   CAnalyseTiming(const CAnalyseTiming&) = delete;
   CAnalyseTiming& operator=(const CAnalyseTiming&) = delete;
 
-  // One record in reading order. date: its date on the trigger's time line (timeline_date).
-  void Trame(int64_t date, const uint8_t* octets, uint16_t len, uint8_t statut);
+  // One record in reading order. date: its date on the trigger's time line (timeline_date);
+  // repere: the caller's mark of the record, given back for the worst scan of each identifier.
+  void Trame(int64_t date, const uint8_t* octets, uint16_t len, uint8_t statut, uint64_t repere = 0);
   // The results; identifiantExclu (the padding identifier, when there is one) stays out of the
   // macrocycle.
   ResultatTiming Termine(int32_t identifiantExclu = -1);
@@ -93,6 +96,7 @@ class CAnalyseTiming {
   struct Suivi {
     CPeriodes periodes;
     CDurees retournement;
+    Histogramme histoRetournement{};
     int64_t dernierAppel = 0;
     uint32_t epoque = 0;  // the interruption count at dernierAppel; 0: never called
     uint64_t appels = 0;
@@ -139,6 +143,10 @@ enum class FinTiming { Complete, DonneesInvalides, ErreurLecture };
 // before bad data or a read error; message then says why the pass stopped.
 FinTiming AnalyseTimingFichier(const AcqFile& fichier, const ParametresTiming& parametres, int32_t identifiantExclu,
                                ResultatTiming& resultat, std::string& message);
+// The mark AnalyseTimingFichier gives a record, and the record it names.
+uint64_t RepereEnregistrement(const RecordPos& position);
+RecordPos PositionRepere(uint64_t repere);
+
 // The same over the capture at chemin, with the thresholds of its bus speed; a file that cannot be
 // opened ends as a read error with the reader's message.
 FinTiming AnalyseTimingChemin(const std::string& chemin, int32_t identifiantExclu, ResultatTiming& resultat,

@@ -17,6 +17,8 @@ int ClasseHistogramme(int64_t ns);
 // Lower bound of bucket k in nanoseconds (0 for bucket 0).
 int64_t BorneBasseClasseNs(int k);
 
+using Histogramme = std::array<uint64_t, kNbClassesHistogramme>;
+
 struct ResumeDurees {
   uint64_t n = 0;
   int64_t minNs = 0;
@@ -44,6 +46,8 @@ class CDurees {
   }
   ResumeDurees Resume() const;
   uint64_t N() const { return n_; }
+  int64_t Min() const { return min_; }
+  int64_t Max() const { return max_; }
 
  private:
   uint64_t n_ = 0;
@@ -59,19 +63,30 @@ class CDurees {
 // known are kept and judged once it is, later ones as they come.
 inline constexpr size_t kEchantillonNominal = 127;
 
+// A scan: the call that ended a period, by its date and the caller's mark of its record.
+struct Scan {
+  int64_t dateNs = 0;
+  uint64_t repere = 0;
+};
+
 struct ResumePeriodes {
   ResumeDurees periode;
-  std::array<uint64_t, kNbClassesHistogramme> histogramme{};
+  Histogramme histogramme{};
   int64_t nominalNs = 0;       // 0 without any period
   uint64_t horsTolerance = 0;  // periods further than the tolerance from the nominal period
   int64_t pireEcartNs = 0;     // largest distance of a period from the nominal period
+  Scan pire;                   // the scan that ended that period
 };
 
 class CPeriodes {
  public:
   explicit CPeriodes(double tolerancePct = 10.0) : tolerancePct_(tolerancePct) {}
 
-  void Ajoute(int64_t ns) {
+  // fin: the call that ended the period.
+  void Ajoute(int64_t ns, Scan fin = {}) {
+    // The shortest and longest periods are the candidates for the worst one.
+    if (durees_.N() == 0 || ns < durees_.Min()) finMin_ = fin;
+    if (durees_.N() == 0 || ns > durees_.Max()) finMax_ = fin;
     durees_.Ajoute(ns);
     ++histogramme_[static_cast<size_t>(ClasseHistogramme(ns))];
     if (nominalNs_ == 0) {
@@ -92,7 +107,9 @@ class CPeriodes {
 
   double tolerancePct_;
   CDurees durees_;
-  std::array<uint64_t, kNbClassesHistogramme> histogramme_{};
+  Histogramme histogramme_{};
+  Scan finMin_;
+  Scan finMax_;
   std::vector<int64_t> echantillon_;
   int64_t nominalNs_ = 0;
   int64_t seuilNs_ = 0;
