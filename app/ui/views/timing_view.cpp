@@ -71,9 +71,15 @@ void MontreHistogramme(QChartView* vue, const brv::Histogramme* h, const QString
     auto* axeX = new QBarCategoryAxis;
     axeX->append(classes);
     auto* axeY = new QValueAxis;
-    axeY->setRange(0, plus);
     axeY->setLabelFormat(QStringLiteral("%d"));
-    axeY->applyNiceNumbers();
+    if (plus <= 5) {
+      // Whole counts: one tick each, never two labels rounded to the same number.
+      axeY->setRange(0, plus);
+      axeY->setTickCount(static_cast<int>(plus) + 1);
+    } else {
+      axeY->setRange(0, plus);
+      axeY->applyNiceNumbers();
+    }
     graphe->addAxis(axeX, Qt::AlignBottom);
     graphe->addAxis(axeY, Qt::AlignLeft);
     serie->attachAxis(axeX);
@@ -156,7 +162,8 @@ void CVueTiming::Affiche(const brv::ResultatTiming& r) {
   resume_->setText(
       m.cycleElementaireNs > 0
           ? tr("Elementary cycle %1 ms, macrocycle %2 ms (%3 cycles), measured on %4: mean %5 ms, max %6 ms. "
-               "Marked rows: scans out of tolerance (%7 %) or late answers.")
+               "Marked rows: scans out of tolerance (%7 %) or late answers. Double-click a row to select its worst "
+               "scan in the frames list.")
                 .arg(Ms(static_cast<double>(m.cycleElementaireNs)), Ms(static_cast<double>(m.periodeNs)))
                 .arg(m.periodeCycles)
                 .arg(QStringLiteral("%1").arg(m.identifiantMesure, 4, 16, QLatin1Char('0')).toUpper(),
