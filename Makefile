@@ -9,7 +9,7 @@ ifneq ($(CI),)
 export BRV_WERROR := ON
 endif
 
-.PHONY: all deps configure build run screenshots test asan tsan bench clean
+.PHONY: all deps configure build run screenshots test asan tsan bench fuzz clean
 
 all: build
 
@@ -47,6 +47,10 @@ asan:
 
 tsan:
 	@$(MAKE) --no-print-directory test PRESET=tsan
+
+# Every fuzz target for FUZZ_SECONDS (default 60) each, from its committed corpus.
+fuzz: deps
+	@scripts/fuzz
 
 bench: build
 	@$(BUILD_DIR)/bench/brv_bench
