@@ -95,9 +95,9 @@ class LecteurAnneau {
 
 // Walks forward from p over whole records with dates that do not fall, at most `max` of them and
 // never more than once round. `fin` gets the position after the last one.
-Lu Avance(LecteurAnneau& a, uint64_t p, uint64_t max, uint64_t& nombre, uint64_t& fin) {
+Lu Avance(LecteurAnneau& a, uint64_t p, uint64_t max, uint64_t& nombre, uint64_t& octets, uint64_t& fin) {
   nombre = 0;
-  uint64_t octets = 0;
+  octets = 0;
   uint64_t date = 0;
   Enreg r;
   while (nombre < max) {
@@ -138,22 +138,26 @@ Anneau ParcourtAnneau(int fd, uint64_t debut, uint64_t fin) {
   };
 
   // 1. A first boundary: the first offset from which a chain of records checks, or failing
-  // that the one with the longest chain.
+  // that the one with the longest chain (in bytes when as many records: a record-like run of
+  // frame bytes is short).
   uint64_t s = debut;
   uint64_t meilleur = 0;
+  uint64_t meilleursOctets = 0;
   uint64_t nombre = 0;
+  uint64_t octets = 0;
   uint64_t apres = 0;
   for (uint64_t i = 0; i < std::min(kRecherche, a.taille()) && meilleur < kChaine; ++i) {
-    if (Avance(a, debut + i, kChaine, nombre, apres) == Lu::Erreur) return erreur();
-    if (nombre > meilleur) {
+    if (Avance(a, debut + i, kChaine, nombre, octets, apres) == Lu::Erreur) return erreur();
+    if (nombre > meilleur || (nombre == meilleur && octets > meilleursOctets)) {
       meilleur = nombre;
+      meilleursOctets = octets;
       s = debut + i;
     }
   }
   if (meilleur == 0) return res;
 
   // 2. The write point: where the records stop checking or their dates fall.
-  if (Avance(a, s, UINT64_MAX, nombre, res.ecriture) == Lu::Erreur) return erreur();
+  if (Avance(a, s, UINT64_MAX, nombre, octets, res.ecriture) == Lu::Erreur) return erreur();
 
   // 3. Back from it, while records check and their dates do not rise, at most once round.
   uint64_t e = res.ecriture;
