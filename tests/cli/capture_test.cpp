@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -317,6 +318,87 @@ TEST_F(CliCaptureCommand, ACaptureKilledMidwayIsRepairedIntoTheFramesTheCardDeli
   EXPECT_NE(again.out.find("nothing to repair"), std::string::npos) << again.out;
 }
 
+// Where the records (loss markers left out) start in the truth: the first rank from which a run of
+// them has the same frames at the same intervals; truth.size() when none.
+size_t start_in_truth(const std::vector<Frame>& records, const std::vector<Frame>& truth) {
+  std::vector<Frame> frames;
+  std::copy_if(records.begin(), records.end(), std::back_inserter(frames), [](const Frame& f) { return f.hex != "FCFC"; });
+  const size_t run = std::min<size_t>(frames.size(), 16);
+  for (size_t i = 0; run > 0 && i + run <= truth.size(); ++i) {
+    bool same = true;
+    for (size_t j = 0; j < run && same; ++j) {
+      same = truth[i + j].hex == frames[j].hex && truth[i + j].date - truth[i].date == frames[j].date - frames[0].date;
+    }
+    if (same) return i;
+  }
+  return truth.size();
+}
+
+TEST_F(CliCaptureCommand, ACircularCaptureKilledAfterItWrappedIsRepairedIntoTheNewestRunOfFrames) {
+  // The smallest ring (10000 K: 27 sub-blocks of 368640 bytes), wrapped in well under a second by a
+  // card that waits for the host: it loses no frame, so every run delivers the same traffic.
+  const std::string fastest = dir_.file("fastest.scn");
+  std::ofstream(fastest) << "preset clean\npacing fast\n";
+  const uint64_t ring = 27 * 368640;
+  std::vector<std::vector<Frame>> rings;
+  uint64_t written = 0;  // the most any capture wrote, as estimated from its ring
+
+  for (const unsigned seed : {1u, 2u, 3u}) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const std::string dat = dir_.file("ring" + std::to_string(seed) + ".dat");
+    std::mt19937 random(seed);
+    const auto delay_ms = std::uniform_int_distribution<int>(0, 300)(random);
+    const std::string out = dir_.file("r.out"), err = dir_.file("r.err");
+    // Killed at the chosen moment after the ring reached its full size, that is after it wrapped.
+    const CliResult killed = run_shell(
+        background_capture("--simulate=" + quote(fastest) + " --circular --size 1K -o " + quote(dat), out, err, "p") +
+        "for i in $(seq 600); do [ \"$(stat -c %s " + quote(dat) + " 2>/dev/null || echo 0)\" -ge " +
+        std::to_string(88 + ring) + " ] && break; sleep 0.02; done; sleep " + std::to_string(delay_ms / 1000.0) +
+        "; kill -KILL $p; { wait $p; } 2>/dev/null; echo $?");
+    ASSERT_EQ(killed.out, "137\n") << read_text(err);
+    const std::string before = read_text(dat);
+    ASSERT_EQ(before.size(), 88 + ring);
+
+    // In place for one, to another file for the others: both keep the ring as it was.
+    const std::string fixed = seed == 1 ? dat : dir_.file("fixed" + std::to_string(seed) + ".dat");
+    const auto r = seed == 1 ? run_cli({"repair", dat}) : run_cli({"repair", dat, "-o", fixed});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // "N records, M bytes recovered; K bytes of the ring before the oldest whole record left out."
+    const uint64_t count = std::stoull(r.out);
+    const uint64_t recovered = std::stoull(r.out.substr(r.out.find(", ") + 2));
+    const uint64_t left_out = std::stoull(r.out.substr(r.out.find("; ") + 2));
+    EXPECT_NE(r.out.find(" bytes of the ring before the oldest whole record left out.\n"), std::string::npos) << r.out;
+    EXPECT_EQ(recovered + left_out, ring);
+    EXPECT_LT(left_out, 65535u);  // only the partly overwritten record
+    EXPECT_EQ(read_text(fixed).substr(88), before.substr(88));
+    // The original stays whole: kept aside, or left alone.
+    EXPECT_EQ(read_text(seed == 1 ? dat + ".orig" : dat), before);
+
+    rings.push_back(records(fixed));
+    const auto& recs = rings.back();
+    ASSERT_EQ(recs.size(), count);
+    ASSERT_GT(recs.back().date, recs.front().date);
+    // The traffic is even: the ring's span of dates tells how much came before it.
+    written = std::max<uint64_t>(written, ring * (recs.back().date / static_cast<double>(recs.back().date - recs.front().date)));
+    const auto stats = run_cli({"stats", fixed, "--json"});
+    ASSERT_EQ(stats.status, 0) << stats.err;
+    EXPECT_EQ(field(stats.out, "erroneous"), "0");
+  }
+
+  // A linear capture of the same traffic, a little longer than the longest of them, is the reference.
+  const std::string whole = dir_.file("whole.dat");
+  const std::string size = std::to_string(written * 11 / 10 / 1024 + 1) + "K";
+  ASSERT_EQ(run_cli({"capture", "--simulate=" + fastest, "--size", size, "-o", whole, "--ground-truth", truth_}).status, 0);
+  const auto truth = frames_of(read_lines(truth_));
+  for (size_t k = 0; k < rings.size(); ++k) {
+    SCOPED_TRACE("ring " + std::to_string(k + 1));
+    const size_t first = start_in_truth(rings[k], truth);
+    ASSERT_LT(first, truth.size()) << "the oldest record is not a frame the card delivered";
+    EXPECT_GT(first, 0u);
+    expect_run_of_truth(rings[k], truth, first);
+  }
+}
+
 TEST_F(CliCaptureCommand, AFileMadeDuringTheDeferredWaitIsAskedAboutAgain) {
   const std::string out = dir_.file("a.out"), err = dir_.file("a.err");
   const CliResult r = run_shell(
@@ -425,12 +507,7 @@ TEST_F(CliCaptureCommand, CircularCaptureKeepsTheLatestRunOfFrames) {
   ASSERT_LT(frames.size(), truth.size());
   // The ring starts somewhere in the truth and runs on from there without a gap; frames the card
   // sent after the duration ended are not in it.
-  size_t first = truth.size();
-  for (size_t i = 0; i + frames.size() <= truth.size() && first == truth.size(); ++i) {
-    if (truth[i].hex == frames[0].hex && truth[i + 1].hex == frames[1].hex &&
-        truth[i + 1].date - truth[i].date == frames[1].date - frames[0].date)
-      first = i;
-  }
+  const size_t first = start_in_truth(recs, truth);
   ASSERT_LT(first, truth.size()) << "the first record is not a frame the card delivered";
   // A wrapped ring has lost its oldest frames; one that did not wrap holds them all.
   if (wrapped) {

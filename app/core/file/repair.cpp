@@ -15,6 +15,7 @@
 
 #include "brv_core/decode/crc.h"
 #include "brv_core/file/data_end.h"
+#include "brv_core/file/ring_walk.h"
 
 namespace brv {
 
@@ -84,19 +85,18 @@ bool GardeOriginal(const AcqFile& file, const std::string& orig, std::string& wh
 }
 
 // The start header has no frame standard yet (the engine learns it from the first frame): the one
-// under which more of the first frames' check bytes are right. -1 on a read error.
-int DevineTramesFip(int fd, uint64_t fin) {
-  std::vector<uint8_t> octets(static_cast<size_t>(std::min<uint64_t>(fin - kTailleEntete, 64 * 1024)));
-  if (platform::read_at(fd, octets.data(), octets.size(), kTailleEntete) != static_cast<int64_t>(octets.size())) {
-    return -1;
-  }
+// under which more of the oldest frames' check bytes are right. The `octets` bytes of whole records
+// from `depuis` run round the ring [debut, fin). -1 on a read error.
+int DevineTramesFip(int fd, uint64_t debut, uint64_t fin, uint64_t depuis, uint64_t octets) {
+  std::vector<uint8_t> lus(static_cast<size_t>(std::min<uint64_t>(octets, 64 * 1024)));
+  if (!LitAnneau(fd, debut, fin, depuis, lus.data(), lus.size())) return -1;
   int fip = 0;
   int worldfip = 0;
   // The stretch holds whole records only; the last may be cut by the 64 KiB.
-  for (size_t pos = 0; pos + vandrel::kLgEnregMin <= octets.size();) {
-    const uint16_t lg = platform::load_le16(octets.data() + pos);
-    if (lg < vandrel::kLgEnregMin || lg > octets.size() - pos) break;
-    const uint8_t* trame = octets.data() + pos + vandrel::kPosTrameEnreg;
+  for (size_t pos = 0; pos + vandrel::kLgEnregMin <= lus.size();) {
+    const uint16_t lg = platform::load_le16(lus.data() + pos);
+    if (lg < vandrel::kLgEnregMin || lg > lus.size() - pos) break;
+    const uint8_t* trame = lus.data() + pos + vandrel::kPosTrameEnreg;
     const size_t n = lg - vandrel::kSurchargeEnreg;
     if (n >= 3) {
       const uint16_t lu = static_cast<uint16_t>((trame[n - 2] << 8) | trame[n - 1]);
@@ -106,6 +106,64 @@ int DevineTramesFip(int fd, uint64_t fin) {
     pos += lg;
   }
   return fip > worldfip ? 1 : 0;
+}
+
+RepairPlan ErreurLecture(uint64_t pos) {
+  return refus(RepairStatus::ReadError, "Error reading the acquisition file at offset " + std::to_string(pos) + ".");
+}
+
+RepairPlan AucunEnregistrement() {
+  return refus(RepairStatus::NothingRecoverable,
+               "No whole record follows the header: nothing can be recovered from this capture.");
+}
+
+// The header that describes `octets` bytes of whole records from `depuis` in the zone [88, fin).
+RepairPlan Reparable(const AcqFile& file, uint64_t fin, uint64_t depuis, uint64_t nombre, uint64_t octets) {
+  const int fip = DevineTramesFip(file.descriptor(), kTailleEntete, fin, depuis, octets);
+  if (fip < 0) return ErreurLecture(depuis);
+  RepairPlan plan;
+  plan.status = RepairStatus::Repairable;
+  plan.records = nombre;
+  plan.recovered = octets;
+  plan.header = file.header();
+  plan.header.enEtatAcq = vandrel::FIN_NORMALE;
+  plan.header.bTramesTypeFip = static_cast<uint8_t>(fip);
+  return plan;
+}
+
+// Records from the header on, cut behind the last whole one.
+RepairPlan PlanLineaire(const AcqFile& file) {
+  const Enregistrements e = ParcourtEnregistrements(file.descriptor(), kTailleEntete, file.file_size());
+  if (e.erreurLecture) return ErreurLecture(e.fin);
+  if (e.nombre == 0) return AucunEnregistrement();
+  RepairPlan plan = Reparable(file, e.fin, kTailleEntete, e.nombre, e.fin - kTailleEntete);
+  if (plan.status != RepairStatus::Repairable) return plan;
+  plan.data_end = e.fin;
+  plan.left_out = file.file_size() - e.fin;
+  plan.header.ullLgZonePostTrig = e.fin - kTailleEntete;
+  if (file.layout() == AcqLayout::Circular) {
+    plan.header.ullPosTournantDebut = kTailleEntete;
+    plan.header.ullPosTournantFin = e.fin - 1;
+  }
+  return plan;
+}
+
+// A ring that may have wrapped: the whole file is its zone, of which only the header changes.
+RepairPlan PlanAnneau(const AcqFile& file) {
+  const uint64_t fin = file.file_size();
+  const Anneau a = ParcourtAnneau(file.descriptor(), kTailleEntete, fin);
+  if (a.erreurLecture) return ErreurLecture(a.posErreur);
+  if (a.nombre == 0) return AucunEnregistrement();
+  RepairPlan plan = Reparable(file, fin, a.plusAncien, a.nombre, a.octets);
+  if (plan.status != RepairStatus::Repairable) return plan;
+  plan.ring = true;
+  plan.data_end = fin;
+  plan.left_out = fin - kTailleEntete - a.octets;
+  plan.header.ullLgZonePostTrig = fin - kTailleEntete;
+  plan.header.ullPosTournantDebut = a.plusAncien;
+  // A write point at the zone's start leaves the last byte at its end.
+  plan.header.ullPosTournantFin = (a.ecriture == kTailleEntete ? fin : a.ecriture) - 1;
+  return plan;
 }
 
 constexpr const char* kTexteEnEcriture = "A capture is writing this file now: it was not interrupted.";
@@ -140,38 +198,27 @@ RepairPlan PlanifieReparation(const AcqFile& file) {
   }
   if (EnEcriture(file.descriptor())) return refus(RepairStatus::Refused, kTexteEnEcriture);
   const auto& h = file.header();
-  if (file.layout() != AcqLayout::Linear || h.ullPosZonePostTrig != kTailleEntete) {
+  if (file.layout() == AcqLayout::Pretrigger) {
     return refus(RepairStatus::Refused,
-                 std::string("Only a linear capture can be recovered: this one is ") + layout_name(file.layout()) +
-                     ", and its start header does not tell where its oldest records are.");
+                 "A pre-trigger capture cannot be recovered: its start header does not tell where the records "
+                 "after the trigger begin.");
   }
-  const Enregistrements e = ParcourtEnregistrements(file.descriptor(), kTailleEntete, file.file_size());
-  if (e.erreurLecture) {
-    return refus(RepairStatus::ReadError,
-                 "Error reading the acquisition file at offset " + std::to_string(e.fin) + ".");
+  if (h.ullPosZonePostTrig != kTailleEntete) {
+    return refus(RepairStatus::Refused, "The data zone of this capture does not follow its header: it cannot be "
+                                        "recovered.");
   }
-  if (e.nombre == 0) {
-    return refus(RepairStatus::NothingRecoverable,
-                 "No whole record follows the header: nothing can be recovered from this capture.");
-  }
-  const int fip = DevineTramesFip(file.descriptor(), e.fin);
-  if (fip < 0) return refus(RepairStatus::ReadError, "Error reading the acquisition file at offset 88.");
-  RepairPlan plan;
-  plan.status = RepairStatus::Repairable;
-  plan.records = e.nombre;
-  plan.data_end = e.fin;
-  plan.left_out = file.file_size() - e.fin;
-  plan.header = h;
-  plan.header.enEtatAcq = vandrel::FIN_NORMALE;
-  plan.header.bTramesTypeFip = static_cast<uint8_t>(fip);
-  plan.header.ullLgZonePostTrig = e.fin - kTailleEntete;
-  return plan;
+  // A ring that wrapped ends on a whole number of sub-blocks; any other size never wrapped.
+  const uint64_t taille = file.file_size();
+  const bool anneau = file.layout() == AcqLayout::Circular && taille > kTailleEntete &&
+                      (taille - kTailleEntete) % h.ulLgBlocTournant == 0;
+  return anneau ? PlanAnneau(file) : PlanLineaire(file);
 }
 
 std::string TexteReparation(const RepairPlan& plan) {
   return std::to_string(plan.records) + (plan.records == 1 ? " record, " : " records, ") +
-         std::to_string(plan.data_end - kTailleEntete) + " bytes recovered; " + std::to_string(plan.left_out) +
-         " bytes after the last whole record left out";
+         std::to_string(plan.recovered) + " bytes recovered; " + std::to_string(plan.left_out) +
+         (plan.ring ? " bytes of the ring before the oldest whole record left out"
+                    : " bytes after the last whole record left out");
 }
 
 std::string CheminOriginal(const std::string& path) { return path + ".orig"; }
@@ -205,7 +252,7 @@ bool ReparePlace(const std::string& path, const AcqFile& file, const RepairPlan&
   uint8_t entete[kTailleEntete];
   vandrel::ecrire_entete(plan.header, entete);
   bool ok = platform::write_all_at(fd, entete, sizeof entete, 0);
-  if (ok && plan.left_out != 0) ok = ::ftruncate(fd, static_cast<off_t>(plan.data_end)) == 0;
+  if (ok && plan.data_end < file.file_size()) ok = ::ftruncate(fd, static_cast<off_t>(plan.data_end)) == 0;
   if (ok) ok = ::fsync(fd) == 0;
   const int erreur = errno;
   if (::close(fd) != 0 && ok) {

@@ -133,13 +133,13 @@ const Case kCases[] = {
        return image;
      },
      RepairStatus::NothingRecoverable, 0, 0},
-    {"circular start header",
+    {"circular start header, short of a sub-block",
      [] {
        FileImage image = interrupted_with({});
        image.header.ulLgBlocTournant = 4096;
        return image;
      },
-     RepairStatus::Refused, 0, 0},
+     RepairStatus::Repairable, 3, 0},
     {"pre-trigger start header",
      [] {
        FileImage image = interrupted_with({});
@@ -181,6 +181,7 @@ TEST_F(RepairTest, FindsTheWholeRecordsAndRepairsOnlyTheHeaderAndWhatFollowsThem
       continue;
     }
     EXPECT_EQ(plan.records, c.records);
+    EXPECT_EQ(plan.recovered, kThreeBytes);
     EXPECT_EQ(plan.data_end, kTailleEntete + kThreeBytes);
     EXPECT_EQ(plan.left_out, c.left_out);
 
@@ -205,6 +206,134 @@ TEST_F(RepairTest, FindsTheWholeRecordsAndRepairsOnlyTheHeaderAndWhatFollowsThem
     EXPECT_EQ(walk_count(again), c.records);
     EXPECT_EQ(PlanifieReparation(again).status, RepairStatus::NothingToRepair);
   }
+}
+
+// A circular capture killed before its stop: `ecrits` records of the given lengths written in turn
+// round the ring [88, 88 + Z), Z = `blocs` sub-blocks of `bloc` bytes, as the engine does.
+struct RingCase {
+  const char* name;
+  uint32_t bloc;
+  uint32_t blocs;
+  std::vector<uint16_t> ecrits;
+  size_t torn = 0;         // bytes of one more record cut short at the write point
+  bool garbage = false;    // the stale partial record overwritten by bytes that are no record
+  size_t kept;             // the newest records still whole
+  uint64_t left_out;       // ring bytes before the oldest of them (or a torn tail that never wrapped)
+};
+
+// Dates and frame bytes never read as a length below 300 (no record where there is none), but
+// for a record-like run of frame bytes in the longer records, which must not pass for a boundary.
+TestRecord ring_record(size_t i, uint16_t lg) {
+  TestRecord r{(i + 2) * 0x0101010101010101ULL, std::vector<uint8_t>(lg - kSurchargeEnreg, static_cast<uint8_t>(0xA0 + i)), 0};
+  if (lg >= 70) ecrire_enreg(r.frame.data() + 20, 0x0505050505050505ULL, nullptr, 0, 0);
+  return r;
+}
+
+const RingCase kRingCases[] = {
+    {"never wrapped", 100, 3, {20, 30, 25, 40}, 0, false, 4, 0},
+    {"never wrapped, torn tail", 100, 3, {20, 30, 25, 40}, 9, false, 4, 9},
+    {"never wrapped, ends on a sub-block", 100, 3, {50, 50, 50, 50}, 0, false, 4, 0},
+    {"write point in the middle", 100, 3, std::vector<uint16_t>(20, 40), 0, false, 7, 20},
+    {"write point in the middle, torn write", 100, 3, std::vector<uint16_t>(20, 40), 9, false, 7, 20},
+    {"write point at the zone's start", 100, 3, std::vector<uint16_t>(15, 40), 0, false, 7, 20},
+    {"full ring, write point at the zone's start", 100, 3, std::vector<uint16_t>(12, 50), 0, false, 6, 0},
+    {"full ring, write point in the middle", 100, 3, std::vector<uint16_t>(9, 50), 0, false, 6, 0},
+    {"a record split across the wrap", 100, 3, std::vector<uint16_t>(8, 70), 0, false, 4, 20},
+    {"garbage for the stale partial record", 100, 3, std::vector<uint16_t>(20, 40), 0, true, 7, 20},
+    {"one whole record, split, among stale bytes", 50, 2, {60, 60}, 0, false, 1, 40},
+    {"mixed lengths, many wraps", 100, 4, {13, 90, 27, 64, 13, 100, 41, 77, 13, 55, 90, 29, 31, 200, 14, 66, 19},
+     0, false, 6, 41},
+};
+
+TEST_F(RepairTest, RecoversACircularCaptureFromItsOldestWholeRecordToItsNewest) {
+  for (const RingCase& c : kRingCases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(path_);
+    std::filesystem::remove(CheminOriginal(path_));
+    const uint64_t zone = uint64_t{c.bloc} * c.blocs;
+    FileImage image(0);
+    image.header = start_header();
+    image.header.ulLgBlocTournant = c.bloc;
+    std::vector<uint8_t> flux;
+    for (size_t i = 0; i < c.ecrits.size(); ++i) {
+      const auto b = test::record_bytes(ring_record(i, c.ecrits[i]));
+      flux.insert(flux.end(), b.begin(), b.end());
+    }
+    const uint64_t ecriture = kTailleEntete + flux.size() % zone;
+    if (c.torn != 0) {
+      auto suite = test::record_bytes(ring_record(c.ecrits.size(), 60));
+      suite.resize(c.torn);
+      flux.insert(flux.end(), suite.begin(), suite.end());
+    }
+    if (flux.size() >= zone) {
+      image.put_wrapped(kTailleEntete, zone, kTailleEntete, flux);
+    } else {
+      image.put(kTailleEntete, flux);
+    }
+    if (c.garbage) {
+      const std::vector<uint8_t> motif(c.left_out, 0x0D);
+      image.put_wrapped(kTailleEntete, zone, ecriture, motif);
+    }
+    image.save(path_);
+    const auto original = slurp(path_);
+
+    AcqFile file;
+    ASSERT_EQ(file.open(path_), AcqOpenStatus::Ok) << file.detail();
+    const RepairPlan plan = PlanifieReparation(file);
+    ASSERT_EQ(plan.status, RepairStatus::Repairable) << plan.message;
+    EXPECT_EQ(plan.records, c.kept);
+    EXPECT_EQ(plan.left_out, c.left_out);
+    uint64_t octets = 0;
+    for (size_t i = c.ecrits.size() - c.kept; i < c.ecrits.size(); ++i) octets += c.ecrits[i];
+    EXPECT_EQ(plan.recovered, octets);
+    const std::string texte = TexteReparation(plan);
+    EXPECT_NE(texte.find(std::to_string(c.left_out) + (plan.ring ? " bytes of the ring before the oldest" : " bytes after the last")),
+              std::string::npos)
+        << texte;
+
+    std::string why;
+    const std::string out = dir_.file("out.dat");
+    ASSERT_TRUE(RepareVers(file, plan, out, why)) << why;
+    ASSERT_TRUE(ReparePlace(path_, file, plan, why)) << why;
+    file.close();
+    const auto repaired = slurp(path_);
+    EXPECT_EQ(slurp(out), repaired);
+    // A ring keeps every byte; one that never wrapped loses no more than a torn tail.
+    ASSERT_EQ(repaired.size(), original.size() - (plan.ring ? 0 : c.left_out));
+    EXPECT_TRUE(std::equal(repaired.begin() + kTailleEntete, repaired.end(), original.begin() + kTailleEntete));
+
+    AcqFile again;
+    ASSERT_EQ(again.open(path_), AcqOpenStatus::Ok) << again.detail();
+    EXPECT_EQ(again.layout(), AcqLayout::Circular);
+    EXPECT_FALSE(again.interrupted());
+    EXPECT_FALSE(again.truncated());
+    RecordCursor cursor(again);
+    FrameRecord rec;
+    size_t i = c.ecrits.size() - c.kept;
+    WalkStatus s;
+    while ((s = cursor.next(rec)) == WalkStatus::Record) {
+      ASSERT_LT(i, c.ecrits.size());
+      const TestRecord attendu = ring_record(i, c.ecrits[i]);
+      EXPECT_EQ(rec.date(), attendu.date) << "record " << i;
+      EXPECT_EQ(std::vector<uint8_t>(rec.frame, rec.frame + rec.frame_len), attendu.frame) << "record " << i;
+      ++i;
+    }
+    EXPECT_EQ(s, WalkStatus::End);
+    EXPECT_EQ(i, c.ecrits.size());
+  }
+}
+
+TEST_F(RepairTest, RefusesAPreTriggerCaptureSayingWhy) {
+  FileImage image = interrupted_with({});
+  image.header.ulLgBlocTournant = 310;
+  image.header.ullPosZonePreTrig = kTailleEntete;
+  image.header.ullPosZonePostTrig = kTailleEntete + 3410;
+  image.save(path_);
+  AcqFile file;
+  ASSERT_EQ(file.open(path_), AcqOpenStatus::Ok);
+  const RepairPlan plan = PlanifieReparation(file);
+  EXPECT_EQ(plan.status, RepairStatus::Refused);
+  EXPECT_EQ(plan.message.find("A pre-trigger capture cannot be recovered"), 0u) << plan.message;
 }
 
 TEST_F(RepairTest, NeverOverwritesAKeptOriginalNorWritesOntoTheInput) {
