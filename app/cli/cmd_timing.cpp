@@ -11,7 +11,6 @@
 #include "number_options.h"
 #include "output.h"
 #include "recalc.h"
-#include "timing_output.h"
 
 namespace brv::cli {
 
@@ -64,9 +63,9 @@ Runner add_timing_command(CLI::App& app) {
     std::string message;
     const FinTiming fin = AnalyseTimingFichier(r.file, p, exclu, res, message);
     if (args->json) {
-      emit(timing_json(res) + "\n");
+      emit(JsonTiming(res) + "\n");
     } else if (args->csv) {
-      emit(timing_csv(res));
+      emit(CsvTiming(res));
     } else {
       emit(SectionTiming(res));
     }

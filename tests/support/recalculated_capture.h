@@ -1,10 +1,12 @@
 #pragma once
-// A linear capture of the given records, opened as the program opens it and read again, so that
-// its rows exist: what the report and export tests start from.
+// Captures opened as the program opens them, to be read again: a linear capture of given records
+// (read again here, so that its rows exist: what the report and export tests start from), or a
+// sample capture of any layout.
 
 #include <gtest/gtest.h>
 
 #include "brv_core/analysis/monitor.h"
+#include "brv_core/synth/sample_capture.h"
 #include "support/capture_builder.h"
 
 namespace brv::test {
@@ -23,6 +25,15 @@ inline void capture_relue(const std::string& chemin, const std::vector<TestRecor
   CFileRequetes req;
   FncTacheAcq(doc, obs, req, resultat);
   ASSERT_EQ(fichier.open(chemin), AcqOpenStatus::Ok);
+}
+
+// A sample capture written at chemin and opened as the program opens it, ready to be read again.
+inline void echantillon_ouvert(const std::string& chemin, const SampleCaptureOptions& o, CBrenvaleDoc& doc) {
+  SampleCaptureSummary s;
+  std::string erreur;
+  ASSERT_TRUE(write_sample_capture(chemin, o, s, erreur)) << erreur;
+  ASSERT_TRUE(doc.OuvrirAcquisition(chemin));
+  doc.ResetResults(false);
 }
 
 }  // namespace brv::test

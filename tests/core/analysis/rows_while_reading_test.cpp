@@ -10,6 +10,7 @@
 #include "brv_core/document/row_reader.h"
 #include "brv_core/synth/sample_capture.h"
 #include "support/quiet_reporter.h"
+#include "support/recalculated_capture.h"
 #include "support/temp_dir.h"
 
 namespace brv {
@@ -34,13 +35,9 @@ TEST(RowsWhileReading, TheListReadsRowsTheTaskHasIndexed) {
     SampleCaptureOptions o;
     o.frames = 400000;
     o.layout = layout;
-    SampleCaptureSummary s;
-    std::string erreur;
-    ASSERT_TRUE(write_sample_capture(chemin, o, s, erreur)) << erreur;
     test::RapportSilencieux rapport;
     CBrenvaleDoc doc(rapport, dir.file(""));
-    ASSERT_TRUE(doc.OuvrirAcquisition(chemin));
-    doc.ResetResults(false);
+    test::echantillon_ouvert(chemin, o, doc);
     AcqFile fichier;
     ASSERT_EQ(fichier.open(chemin), AcqOpenStatus::Ok);
     CLecteurLignes lecteur(doc, fichier);

@@ -6,6 +6,7 @@
 #include "brv_core/document/row_reader.h"
 #include "brv_core/synth/sample_capture.h"
 #include "support/quiet_reporter.h"
+#include "support/recalculated_capture.h"
 #include "support/temp_dir.h"
 
 namespace brv {
@@ -20,13 +21,9 @@ TEST(RowOfRecord, EveryLayoutFindsTheRowOfARecordFromItsPosition) {
     o.frames = 700000;  // over 10 MB of records: several index blocks
     o.layout = layout;
     if (layout == AcqLayout::Circular) o.zone_size = 11'000'000;  // wrapped, and still two blocks
-    SampleCaptureSummary s;
-    std::string erreur;
-    ASSERT_TRUE(write_sample_capture(chemin, o, s, erreur)) << erreur;
     test::RapportSilencieux rapport;
     CBrenvaleDoc doc(rapport, dir.file(""));
-    ASSERT_TRUE(doc.OuvrirAcquisition(chemin));
-    doc.ResetResults(false);
+    test::echantillon_ouvert(chemin, o, doc);
     IObservateurTache obs;
     CFileRequetes requetes;
     ResultatTache resultat;
