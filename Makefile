@@ -9,7 +9,7 @@ ifneq ($(CI),)
 export BRV_WERROR := ON
 endif
 
-.PHONY: all deps configure build run screenshots test asan tsan bench clean
+.PHONY: all deps configure build run screenshots test asan tsan bench package clean
 
 all: build
 
@@ -50,6 +50,11 @@ tsan:
 
 bench: build
 	@$(BUILD_DIR)/bench/brv_bench
+
+# The Debian package, in build/<preset>/package/ (install it with dpkg -i or apt install ./file.deb).
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
+	@ls $(BUILD_DIR)/package/*.deb
 
 clean:
 	@rm -rf build
