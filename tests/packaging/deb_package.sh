@@ -41,8 +41,10 @@ cli=$root/usr/bin/brenvale-cli
 # The libraries come from the unpacked root, not from the build tree nor the system.
 unset LD_LIBRARY_PATH
 libs=$(ldd "$cli")
-for lib in libkestrin libvandrel; do
-  grep -q "$lib.so.0 => $root/usr/lib/$lib.so.0" <<<"$libs" || fail "$lib not found in the package: $libs"
+for lib in libkestrin libvandrel libkestrinerr; do
+  found=$(awk -v so="$lib.so.0" '$1 == so {print $3}' <<<"$libs")
+  [ -n "$found" ] && [ "$(realpath "$found")" = "$(realpath "$root/usr/lib/$lib.so.0")" ] ||
+    fail "$lib is not the package's: $libs"
 done
 
 version=$("$cli" --version)
@@ -54,7 +56,8 @@ if [ -x "$root/usr/bin/brenvale" ]; then
   [ "$(tail -n1 <<<"$gui")" = "$(tail -n1 <<<"$version")" ] || fail "the programs disagree: $gui"
 fi
 
-"$cli" capture --simulate=demo --duration 1s -o "$tmp/a.dat" --policy overwrite
+"$cli" capture --simulate=demo --duration 1s -o "$tmp/a.dat" --policy overwrite >"$tmp/capture.log" 2>&1 ||
+  { cat "$tmp/capture.log"; fail "capture"; }
 "$cli" stats "$tmp/a.dat" >"$tmp/stats.txt"
 [ -s "$tmp/stats.txt" ] || fail "no statistics"
 echo "package: $(basename "$deb"), $(wc -l <<<"$listing") entries"

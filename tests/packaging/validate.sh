@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Validates one of the desktop integration files with its standard tool, then checks that the
 # entry, the capture file type and the metainfo name each other the same way.
-# Usage: validate.sh desktop|metainfo|mime PACKAGING_DIR. Exit 77: the tool is not installed.
+# Usage: validate.sh desktop|metainfo|mime|udev PACKAGING_DIR. Exit 77: the tool is not installed.
 set -euo pipefail
 kind=$1 dir=$2
 
@@ -46,8 +46,14 @@ case $kind in
       grep -q "^$mime_type:\*\.dat$" "$tmp/mime/globs" || fail "no glob for $mime_type in the built database"
     fi
     ;;
+  udev)
+    # udevadm verify came with systemd 253.
+    need udevadm
+    udevadm verify --help >/dev/null 2>&1 || { echo "udevadm verify not available: skipped"; exit 77; }
+    udevadm verify "$dir/60-brenvale.rules"
+    ;;
   *)
-    echo "usage: $0 desktop|metainfo|mime PACKAGING_DIR" >&2
+    echo "usage: $0 desktop|metainfo|mime|udev PACKAGING_DIR" >&2
     exit 2
     ;;
 esac
