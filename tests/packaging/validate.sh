@@ -6,8 +6,8 @@ set -euo pipefail
 kind=$1 dir=$2
 
 need() { command -v "$1" >/dev/null || { echo "$1 not installed: skipped"; exit 77; }; }
-# The value of a "Key=" line of the desktop entry.
-entry() { sed -n "s/^$1=//p" "$dir/brenvale.desktop"; }
+# The value of a "Key=" line of the main group of the desktop entry (not of its actions).
+entry() { sed -n "/^\[Desktop Entry\]/,/^\[Desktop Action/ s/^$1=//p" "$dir/brenvale.desktop"; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 mime_type=$(sed -n 's/.*<mime-type type="\([^"]*\)".*/\1/p' "$dir/brenvale-mime.xml")
