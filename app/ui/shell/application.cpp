@@ -78,11 +78,15 @@ Demarrage Demarre(const LigneCommande& ligne, CRapportQt& rapport) {
 
 int ExecuteBrenvale(int argc, char** argv) {
   // --help and --version answer before Qt looks for a display (the man page is made from them at
-  // build time). Qt's own options (-platform ...) are only known once QApplication took them out.
+  // build time). Qt's own options (-platform ...) are only taken out by QApplication: here they
+  // read as unknown, which must not keep the answer from coming.
   QStringList brute;
   for (int i = 0; i < argc; ++i) brute << QString::fromLocal8Bit(argv[i]);
-  const LigneCommande avant = AnalyseLigneCommande(brute);
-  if (avant.aide || avant.version) return *RepondSansFenetre(avant);
+  LigneCommande avant = AnalyseLigneCommande(brute);
+  if (avant.aide || avant.version) {
+    avant.erreur.clear();
+    return *RepondSansFenetre(avant);
+  }
 
   QApplication app(argc, argv);
   QApplication::setApplicationDisplayName(QStringLiteral("Brenvale"));
