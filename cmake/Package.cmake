@@ -11,6 +11,7 @@ frames list, statistics, error counters, network configuration and bus timing, e
 processor or a spreadsheet. Includes the desktop program brenvale, the command-line tool \
 brenvale-cli, and the Vandrel and Kestrin libraries with their headers.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
 # Stray packages stay out of the source tree's top.
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 
