@@ -9,7 +9,7 @@ ifneq ($(CI),)
 export BRV_WERROR := ON
 endif
 
-.PHONY: all deps configure build run screenshots test asan tsan bench fuzz clean
+.PHONY: all deps configure build run screenshots test asan tsan bench fuzz package clean
 
 all: build
 
@@ -54,6 +54,11 @@ fuzz: deps
 
 bench: build
 	@$(BUILD_DIR)/bench/brv_bench
+
+# The Debian package, in build/<preset>/package/ (install it with dpkg -i or apt install ./file.deb).
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
+	@ls $(BUILD_DIR)/package/*.deb
 
 clean:
 	@rm -rf build

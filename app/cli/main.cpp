@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <brv_core/about/version_text.h>
 #include <simcard/simcard.h>
 
 #include "capture_run.h"
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
   brv::cli::catch_broken_pipe();
   CLI::App app{"Brenvale: FIP and WorldFIP capture analyser", "brenvale-cli"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", [] { return brv::TexteVersion("brenvale-cli"); },
+                       "Print the versions of the program and its libraries, then exit");
   // Global options are also accepted after the subcommand's name (cards --simulate).
   app.fallthrough();
   std::string simulate;

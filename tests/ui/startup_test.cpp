@@ -52,6 +52,24 @@ TEST(CommandLine, OptionsAndCapture) {
   EXPECT_FALSE(AnalyseLigneCommande({"brenvale", "a.cfg", "b.cfg"}).erreur.isEmpty());
 }
 
+TEST(CommandLine, HelpAndVersionAnswerWithoutAWindow) {
+  const struct {
+    QStringList args;
+    std::optional<int> code;
+  } cas[] = {
+      {{"brenvale", "--version"}, 0},
+      {{"brenvale", "c.dat", "--help"}, 0},
+      // Before QApplication takes its own options out, they read as unknown: help still answers.
+      {{"brenvale", "-platform", "offscreen", "-h"}, 0},
+      {{"brenvale", "--bogus"}, 2},
+      {{"brenvale", "c.dat"}, std::nullopt},
+  };
+  for (const auto& c : cas) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    EXPECT_EQ(RepondSansFenetre(AnalyseLigneCommande(c.args)), c.code);
+  }
+}
+
 // Settings written under a private folder for the length of one test.
 class ReglagesPrives {
  public:

@@ -77,14 +77,21 @@ Demarrage Demarre(const LigneCommande& ligne, CRapportQt& rapport) {
 }
 
 int ExecuteBrenvale(int argc, char** argv) {
+  // --help and --version answer before Qt looks for a display (the man page is made from them at
+  // build time). Qt's own options (-platform ...) are only taken out by QApplication: here they
+  // read as unknown, which must not keep the answer from coming.
+  QStringList brute;
+  for (int i = 0; i < argc; ++i) brute << QString::fromLocal8Bit(argv[i]);
+  LigneCommande avant = AnalyseLigneCommande(brute);
+  if (avant.aide || avant.version) {
+    avant.erreur.clear();
+    return *RepondSansFenetre(avant);
+  }
+
   QApplication app(argc, argv);
   QApplication::setApplicationDisplayName(QStringLiteral("Brenvale"));
   const LigneCommande ligne = AnalyseLigneCommande(QApplication::arguments());
-  if (ligne.aide || !ligne.erreur.isEmpty()) {
-    if (!ligne.erreur.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(ligne.erreur));
-    std::fputs(qPrintable(TexteAide()), ligne.aide ? stdout : stderr);
-    return ligne.aide ? 0 : 2;
-  }
+  if (const auto code = RepondSansFenetre(ligne)) return *code;
   CRapportQt rapport;
   Demarrage d = Demarre(ligne, rapport);
   if (!d.fenetre) return d.code;

@@ -1,5 +1,10 @@
 #include "shell/command_line.h"
 
+#include <cstdio>
+#include <string>
+
+#include "brv_core/about/version_text.h"
+
 namespace brv::ui {
 
 LigneCommande AnalyseLigneCommande(const QStringList& arguments) {
@@ -20,6 +25,8 @@ LigneCommande AnalyseLigneCommande(const QStringList& arguments) {
       l.horsLigne = true;
     } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
       l.aide = true;
+    } else if (a == QLatin1String("--version")) {
+      l.version = true;
     } else if (a == QLatin1String("--")) {
       if (i + 1 < arguments.size() && l.fichier.isEmpty()) l.fichier = arguments[i + 1];
       break;
@@ -45,7 +52,22 @@ QString TexteAide() {
       "  --offline                 no card: read captures only\n"
       "  --start free|triggered    start a free-run or triggered acquisition once the window shows\n"
       "  setup.cfg                 load this configuration after start-up\n"
-      "  capture.dat               open this capture after start-up\n");
+      "  capture.dat               open this capture after start-up\n"
+      "  --version                 print the versions of the program and its libraries\n"
+      "  -h, --help                print this help\n");
+}
+
+std::optional<int> RepondSansFenetre(const LigneCommande& ligne) {
+  if (!ligne.erreur.isEmpty() && !ligne.aide) {
+    std::fprintf(stderr, "%s\n", qPrintable(ligne.erreur));
+    std::fputs(qPrintable(TexteAide()), stderr);
+    return 2;
+  }
+  if (!ligne.aide && !ligne.version) return std::nullopt;
+  const std::string texte = ligne.aide ? TexteAide().toStdString() : brv::TexteVersion("brenvale") + '\n';
+  // A full disk or a closed pipe is a failure, not a silent success.
+  const bool ecrit = std::fwrite(texte.data(), 1, texte.size(), stdout) == texte.size();
+  return ecrit && std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 }  // namespace brv::ui

@@ -20,7 +20,9 @@ QString PremierManuelExistant(const QStringList& candidats) {
 QString CheminManuel() {
   const QString beside =
       QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../share/doc/brenvale/index.html"));
-  return PremierManuelExistant({QStringLiteral(BRV_MANUAL_INSTALL_DIR "/index.html"), QDir::cleanPath(beside),
+  // The manual installed with this very program first: a package under another prefix than the
+  // build's must not open an older installation's manual.
+  return PremierManuelExistant({QDir::cleanPath(beside), QStringLiteral(BRV_MANUAL_INSTALL_DIR "/index.html"),
                                 QStringLiteral(BRV_MANUAL_BUILD_DIR "/index.html")});
 }
 

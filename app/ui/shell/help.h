@@ -7,8 +7,9 @@ class QWidget;
 
 namespace brv::ui {
 
-// The manual's index page: the installed one, else the one beside the executable's folder
-// (a relocated install), else the source tree's (a program run from its build folder).
+// The manual's index page: the one installed beside the executable's folder (../share/doc), else
+// the one under the build's install prefix, else the source tree's (a program run from its build
+// folder).
 QString CheminManuel();
 
 // The same choice over explicit places, first existing file wins; the last place when none exists.
