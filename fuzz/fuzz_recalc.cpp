@@ -1,5 +1,5 @@
 // Any capture, tail included, opens or is refused; its re-calculation and row reading end
-// cleanly whatever its records hold.
+// cleanly whatever its records hold, and so does the timing pass over them.
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -9,6 +9,7 @@
 
 #include "brv_core/analysis/monitor.h"
 #include "brv_core/document/row_reader.h"
+#include "brv_core/timing/bus_timing.h"
 
 namespace {
 struct Quiet : brv::IRapportDocument {
@@ -38,6 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::vector<brv::LIGNE_TRAME> rows;
         reader.Lit(0, 8, true, rows);
         reader.Lit(doc.Resultats.ulNbTramesAffichables / 2, 8, false, rows);
+        (void)reader.LigneDe({0, size / 3});
+        // The timing pass reads the same records on its own.
+        brv::ResultatTiming timing;
+        std::string message;
+        brv::AnalyseTimingFichier(file, brv::ParametresTimingDefaut(file.header().enVitesse), 0x9002, timing,
+                                  message);
       }
     }
   }
