@@ -12,71 +12,15 @@
 #include <string>
 #include <vector>
 
-#include <brv_core/config/configuration.h>
 #include <brv_core/errors/error_text.h>
-#include <brv_core/file/config_file.h>
 #include <vandrel/vandrel.h>
 
+#include "cli/capture_truth.h"
 #include "cli/cli_run.h"
 #include "support/temp_dir.h"
 
 namespace brv::test {
 namespace {
-
-// What records --json and the ground truth have in common.
-struct Frame {
-  std::string hex;
-  uint64_t status = 0;
-  uint64_t date = 0;
-};
-
-std::string field(const std::string& line, const std::string& key) {
-  const std::string tag = "\"" + key + "\": ";
-  const size_t at = line.find(tag);
-  if (at == std::string::npos) return {};
-  size_t begin = at + tag.size();
-  if (line[begin] == '"') return line.substr(begin + 1, line.find('"', begin + 1) - begin - 1);
-  size_t end = line.find_first_of(",}", begin);
-  return line.substr(begin, end - begin);
-}
-
-std::vector<Frame> frames_of(const std::vector<std::string>& lines) {
-  std::vector<Frame> v;
-  for (const auto& l : lines) {
-    v.push_back(Frame{field(l, "hex"), std::stoull(field(l, "status")), std::stoull(field(l, "date"))});
-  }
-  return v;
-}
-
-std::vector<std::string> read_lines(const std::string& path) {
-  std::vector<std::string> v;
-  std::ifstream in(path);
-  for (std::string l; std::getline(in, l);) v.push_back(l);
-  return v;
-}
-
-// The records equal the truth from rank `first` on, dates shifted by the same amount. A host that
-// fell behind makes the card lose frames: the truth leaves them out, the capture marks the place
-// with FC FC, and dates across the loss are taken afresh.
-void expect_run_of_truth(const std::vector<Frame>& records, const std::vector<Frame>& truth, size_t first) {
-  ASSERT_FALSE(records.empty());
-  size_t t = first;
-  bool resync = true;
-  uint64_t shift = 0;
-  for (size_t i = 0; i < records.size(); ++i) {
-    if (records[i].hex == "FCFC") {
-      resync = true;
-      continue;
-    }
-    ASSERT_LT(t, truth.size()) << "record " << i;
-    if (resync) shift = records[i].date - truth[t].date;
-    resync = false;
-    ASSERT_EQ(records[i].hex, truth[t].hex) << "record " << i;
-    ASSERT_EQ(records[i].status, truth[t].status) << "record " << i;
-    ASSERT_EQ(records[i].date - shift, truth[t].date) << "record " << i;
-    ++t;
-  }
-}
 
 class CliCaptureCommand : public ::testing::Test {
  protected:
@@ -186,22 +130,6 @@ TEST_F(CliCaptureCommand, ExistingFilePolicies) {
   EXPECT_EQ(mkdir.status, 1);
   EXPECT_NE(mkdir.err.find("does not exist.\nDo you want to create it?"), std::string::npos) << mkdir.err;
   EXPECT_FALSE(std::filesystem::exists(dir_.file("new")));
-}
-
-// The shell lines that start a capture in the background, keeping its output, errors and process id.
-std::string background_capture(const std::string& args, const std::string& out, const std::string& err,
-                               const std::string& pid) {
-  return quote(BRV_CLI_PATH) + " capture " + args + " >" + quote(out) + " 2>" + quote(err) + " & " + pid + "=$!; ";
-}
-
-// Waits in the shell until the capture has told its progress state (30 s at most).
-std::string until_said(const std::string& err, const std::string& text) {
-  return "for i in $(seq 600); do grep -q " + quote(text) + " " + quote(err) + " 2>/dev/null && break; sleep 0.05; done; ";
-}
-
-std::string read_text(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::string file_of(const std::string& summary) {
@@ -318,22 +246,6 @@ TEST_F(CliCaptureCommand, ACaptureKilledMidwayIsRepairedIntoTheFramesTheCardDeli
   EXPECT_NE(again.out.find("nothing to repair"), std::string::npos) << again.out;
 }
 
-// Where the records (loss markers left out) start in the truth: the first rank from which a run of
-// them has the same frames at the same intervals; truth.size() when none.
-size_t start_in_truth(const std::vector<Frame>& records, const std::vector<Frame>& truth) {
-  std::vector<Frame> frames;
-  std::copy_if(records.begin(), records.end(), std::back_inserter(frames), [](const Frame& f) { return f.hex != "FCFC"; });
-  const size_t run = std::min<size_t>(frames.size(), 16);
-  for (size_t i = 0; run > 0 && i + run <= truth.size(); ++i) {
-    bool same = true;
-    for (size_t j = 0; j < run && same; ++j) {
-      same = truth[i + j].hex == frames[j].hex && truth[i + j].date - truth[i].date == frames[j].date - frames[0].date;
-    }
-    if (same) return i;
-  }
-  return truth.size();
-}
-
 TEST_F(CliCaptureCommand, ACircularCaptureKilledAfterItWrappedIsRepairedIntoTheNewestRunOfFrames) {
   // The smallest ring (10000 K: 27 sub-blocks of 368640 bytes), wrapped in well under a second by a
   // card that waits for the host: it loses no frame, so every run delivers the same traffic.
@@ -437,16 +349,8 @@ TEST_F(CliCaptureCommand, TriggeredCaptureKeepsThePreTriggerZone) {
   // A glitch on the line, and a configuration that triggers on it.
   const std::string scn = dir_.file("glitch.scn");
   std::ofstream(scn) << "preset clean\npacing fast 100000\nfault glitch at=3000\n";
-  Configuration config;
-  ConfigurationParDefaut(config, dir_.file("unused.dat"));
-  CHAMP_BITS glitch;
-  glitch.ucLongueur = 8;
-  glitch.ulOperation = OP_EGAL;
-  glitch.ullValeur = vandrel::PSEUDO_GLITCH;
-  config.declenchement.defs[0].champs = {glitch};
-  config.declenchement.nb = 1;
   const std::string cfg = dir_.file("trigger.cfg");
-  ASSERT_EQ(EnregistrerConfiguration(cfg, false, config), ResultatConfiguration::Ok);
+  ASSERT_TRUE(write_glitch_trigger(cfg, dir_.file("unused.dat")));
 
   const auto r = run_cli({"capture", "--simulate=" + scn, "--config", cfg, "--triggered", "--pretrig", "1000",
                           "--size", "200K", "-o", dat_});
