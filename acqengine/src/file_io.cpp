@@ -1,6 +1,7 @@
 // Writes into the acquisition file: appended blocks for linear zones, positioned blocks for the
 // rotating ones. The file is opened around every write, so readers always see a closed file.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,14 +20,21 @@ using namespace vandrel;
 
 namespace {
 
-bool ecrit_tout(int fd, const uint8_t* p, size_t n, int64_t position) {
+// ecrits: how many bytes reached the file, also when the write fails part way (a full disk).
+bool ecrit_tout(int fd, const uint8_t* p, size_t n, int64_t position, size_t* ecrits = nullptr) {
+  if (ecrits != nullptr) *ecrits = 0;
   while (n > 0) {
     const ssize_t w = position < 0 ? ::write(fd, p, n) : ::pwrite(fd, p, n, position);
     if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return false;
+    if (w <= 0) {
+      // A short write that was not an error (a full disk says so only at the next one).
+      if (w == 0) errno = ENOSPC;
+      return false;
+    }
     p += w;
     n -= static_cast<size_t>(w);
     if (position >= 0) position += w;
+    if (ecrits != nullptr) *ecrits += static_cast<size_t>(w);
   }
   return true;
 }
@@ -34,6 +42,16 @@ bool ecrit_tout(int fd, const uint8_t* p, size_t n, int64_t position) {
 std::string texte_erreur(int err) {
   char text[128];
   return brv::platform::system_error_text(err, text, sizeof text);
+}
+
+// After a write that failed part way at the end of the file (a full disk), the piece of a record
+// it left beyond the whole ones is cut away: a reader would take it for the start of a tail.
+void coupe_morceau(int fd, uint64_t fin_morceau, uint64_t morceau) {
+  struct stat st {};
+  if (morceau == 0 || ::fstat(fd, &st) != 0 || static_cast<uint64_t>(st.st_size) != fin_morceau) return;
+  if (::ftruncate(fd, static_cast<off_t>(fin_morceau - morceau)) != 0) {
+    trace("coupe_morceau: " + texte_erreur(errno) + "\n");
+  }
 }
 
 // The longest run of whole records at the front of buffer that holds no more than limite bytes.
@@ -72,11 +90,27 @@ bool CVandrel::write_file(const uint8_t* buffer, uint32_t size) {
     std::lock_guard lock(s.mutex_entete);
     position = static_cast<int64_t>(s.stEnteteF.ullPosZonePostTrig);
   }
-  if (!ecrit_tout(fd, buffer, size, position)) {
+  size_t ecrits = 0;
+  if (!ecrit_tout(fd, buffer, size, position, &ecrits)) {
     const int err = errno;
     trace(std::string(pretrig_premier ? "Erreur WriteFile 4 \n" : type == SYN_PRETRIG ? "Erreur WriteFile 5 \n"
                                                                                          : "Erreur WriteFile 3 \n") +
           texte_erreur(err) + "\n");
+    // The whole records that reached the disk before it filled are kept; the piece of the next
+    // one lies beyond the zone's length.
+    const uint32_t entier = enregistrements_entiers(buffer, static_cast<uint32_t>(ecrits), ecrits);
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) {
+      coupe_morceau(fd, position >= 0 ? static_cast<uint64_t>(position) + ecrits : static_cast<uint64_t>(st.st_size),
+                    ecrits - entier);
+    }
+    if (entier > 0) {
+      if (pretrig_premier) s.travail.post_trig_ecrit = true;
+      s.octets_ecrits += entier;
+      s.octets_total += entier;
+      std::lock_guard lock(s.mutex_entete);
+      s.stEnteteF.ullLgZonePostTrig += entier;
+    }
     ::close(fd);
     fin_acquisition(ERR_FICHIER);
     return false;
@@ -138,7 +172,23 @@ bool CVandrel::write_file_tournant(const uint8_t* buffer, uint32_t size, uint64_
     const uint64_t fin = debut + s.ullTaillePostTrig;
     uint64_t& w = s.ullPosTournantFinInterneFTournant;
     if (size < fin - w) {
-      if (!ecrit_tout(fd, buffer, size, static_cast<int64_t>(w))) return echec(6);
+      size_t ecrits = 0;
+      if (!ecrit_tout(fd, buffer, size, static_cast<int64_t>(w), &ecrits)) {
+        // Before the first wrap the file grows with the zone, and a full disk stops it there: the
+        // whole records that reached it are kept. Later writes only overwrite what the file holds.
+        const uint32_t entier =
+            s.travail.reboucle ? 0 : enregistrements_entiers(buffer, static_cast<uint32_t>(ecrits), ecrits);
+        if (!s.travail.reboucle) coupe_morceau(fd, w + ecrits, ecrits - entier);
+        if (entier > 0) {
+          std::lock_guard lock(s.mutex_entete);
+          w += entier;
+          s.octets_total += entier;
+          s.stEnteteF.ullPosTournantFin = w - 1;
+          s.stEnteteF.ullPosTournantDebut = debut;
+          s.stEnteteF.ullLgZonePostTrig = w - debut;
+        }
+        return echec(6);
+      }
       w += size;
     } else {
       // Wrap: the end of the zone, then the rest from its start.

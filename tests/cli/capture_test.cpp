@@ -70,6 +70,31 @@ TEST_F(CliCaptureCommand, LinearCaptureEndsWhenFullWithTheFirstFramesTheCardDeli
   EXPECT_NE(info.out.find("enEtatAcq: 5 (FIN_NORMALE)"), std::string::npos) << info.out;
 }
 
+TEST_F(CliCaptureCommand, ADiskThatFillsKeepsEveryWholeRecordThatReachedIt) {
+  // Files limited to 300 KiB, with SIGXFSZ ignored: the first write (several hundred KB) fails
+  // part way with EFBIG. A linear zone and a ring that has not wrapped yet keep the same.
+  for (const char* zone : {" --size 5M", " --circular --size 20M"}) {
+    SCOPED_TRACE(zone);
+    constexpr uint64_t kLimite = 300 * 1024;
+    const auto r = run_shell("( trap '' XFSZ; exec prlimit --fsize=" + std::to_string(kLimite) + " " +
+                             quote(BRV_CLI_PATH) + " capture --simulate=" + quote(fast_) + zone + " -o " + quote(dat_) +
+                             " --policy overwrite 2>/dev/null ); echo $?");
+    EXPECT_NE(r.out.find("\nEnd state: ERR_FICHIER\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.substr(r.out.size() - 3), "\n1\n");
+    // The records that fit are all there, whole; less than one record of room is left out, and the
+    // piece of the next one is cut away (else it would read as a damaged tail).
+    const auto recs = records(dat_);
+    uint64_t octets = 0;
+    for (const auto& f : recs) octets += 13 + f.hex.size() / 2;
+    EXPECT_LE(88 + octets, kLimite);
+    EXPECT_GT(88 + octets + 300, kLimite) << recs.size() << " records";
+    EXPECT_EQ(std::filesystem::file_size(dat_), 88 + octets);
+    const auto stats = run_cli({"stats", dat_});
+    EXPECT_EQ(stats.status, 0);
+    EXPECT_EQ(stats.err, "");
+  }
+}
+
 TEST_F(CliCaptureCommand, DurationCaptureSummaryMatchesWhatTheReadersFindInTheFile) {
   const auto r = run_cli({"capture", "--simulate=" + fast_, "--duration", "2s", "-o", dat_});
   ASSERT_EQ(r.status, 0) << r.err;

@@ -247,12 +247,19 @@ bool CBrenvaleDoc::EcritPartieA(int fd, uint64_t pos) {
 bool CBrenvaleDoc::EcritQueue(int fd) {
   uint64_t partieA = 0;
   if (!PositionPartieA(fd, partieA)) return false;
+  // A tail that could not be written whole (a full disk) is taken away, down to the data: a piece
+  // of one would read as a damaged configuration.
+  const auto echec = [&] {
+    if (::ftruncate(fd, static_cast<off_t>(partieA)) != 0) return false;
+    ConfigPartBOffset = 0;
+    return false;
+  };
   // A file that never received part A gets it first: part B must not land on the header or data.
-  if (ConfigPartBOffset < partieA && !EcritPartieA(fd, partieA)) return false;
+  if (ConfigPartBOffset < partieA && !EcritPartieA(fd, partieA)) return echec();
   ByteWriter b;
   EcrireSectionAffichage(b, Config, FormeConfiguration{true, true});
   EcritResultats(b, Resultats);
-  if (!write_all_at(fd, b.data(), ConfigPartBOffset)) return false;
+  if (!write_all_at(fd, b.data(), ConfigPartBOffset)) return echec();
   // A shorter tail than before must not leave old bytes behind it; the data end is never passed.
   const uint64_t fin = std::max(ConfigPartBOffset + b.size(), partieA);
   return ::ftruncate(fd, static_cast<off_t>(fin)) == 0;
