@@ -101,6 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
 constexpr uint32_t kLgpPetit = 1;  // a history buffer of 12288 bytes
 constexpr uint64_t kMaxPre = 3100;
 constexpr uint64_t kZone = kMaxPre / 10 * 11, kSousBloc = kZone / 11;
+constexpr uint64_t kTailleBuffer = 3 * kLgpPetit * 4096;
 
 struct RestartCase {
   const char* name;
@@ -113,10 +114,14 @@ struct Remplissage {
   uint64_t octets = 0;
   unsigned copies = 0;
   void ajoute(size_t frame_bytes) {
-    const uint64_t lg = frame_bytes + vandrel::kSurchargeEnreg, taille = 3 * kLgpPetit * 4096;
-    if (taille - octets < lg) octets = 0, ++copies;
+    const uint64_t lg = frame_bytes + kSurchargeEnreg;
+    if (kTailleBuffer - octets < lg) relance();
     octets += lg;
-    if (taille - octets < 278) octets = 0, ++copies;
+    if (kTailleBuffer - octets < kMargeTournant) relance();
+  }
+  void relance() {
+    octets = 0;
+    ++copies;
   }
 };
 
