@@ -15,6 +15,24 @@
 using brv::platform::trace;
 using namespace vandrel;
 
+namespace {
+
+// Complete mode, fewer than a zone of new bytes copied to the zone start: where the ring's oldest
+// record is. After a whole copy the new bytes lie over its front and the rest of it holds the frames
+// just before them, from its first sub-block start past the new bytes.
+uint64_t debut_apres_copie_partielle(const TravailFichier& t, uint64_t debut_zone, uint64_t taille_zone,
+                                     uint32_t taille) {
+  if (!t.reboucle) return debut_zone;
+  const uint64_t neuf = debut_zone + taille;
+  for (uint32_t k = 0; k < kNbSousBlocsPreTrig; ++k) {
+    const uint64_t p = t.pos_fichier_sous_bloc[k];
+    if (p >= neuf && p < debut_zone + taille_zone) return p;
+  }
+  return debut_zone;
+}
+
+}  // namespace
+
 ModeZone CVandrel::zone_mode() const {
   const VandrelState& s = *pldi;
   if (s.stIniAcq.enTypeAcq == SYN_PRETRIG && !s.bSynOk) {
@@ -136,8 +154,9 @@ bool CVandrel::write_history(uint64_t date_trig) {
   } else if (plus_que_zone) {
     h.ullPosTournantDebut = t.pos_fichier_sous_bloc[0];
   } else {
-    h.ullPosTournantDebut =
-        t.index_buffer + 1 < kNbSousBlocsPreTrig ? t.pos_fichier_sous_bloc[t.index_buffer + 1] : h.ullPosZonePreTrig;
+    h.ullPosTournantDebut = debut_apres_copie_partielle(t, s.pos_zone_pre, s.ullTaillePreTrig, taille);
+    // Nothing new since the last whole copy: the history is that copy, up to the zone end.
+    if (taille == 0 && t.reboucle) h.ullPosTournantFin = h.ullPosZonePreTrig + s.ullTaillePreTrig;
   }
   if (h.ullPosTournantFin != h.ullPosTournantDebut) --h.ullPosTournantFin;
   return true;
@@ -241,6 +260,8 @@ bool CVandrel::flush_records(bool final) {
       }
       t.index_buffer = 0;
       t.pos_buffer_sous_bloc[0] = 0;
+      // The zone now holds a whole copy that the next partial one only partly covers.
+      if (mode == ModeZone::PreTrigComplet) t.reboucle = true;
       return true;
   }
   if (final) return true;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <simcard/network.h>
+
 #include "engine_session.h"
 
 namespace brv::test {
@@ -93,6 +95,101 @@ INSTANTIATE_TEST_SUITE_P(
                       PretrigCase{"TShort", simcard::Speed::k31_25k, 100000, 1500, true, false},
                       PretrigCase{"TWrap", simcard::Speed::k31_25k, 100000, 9000, true, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Complete mode with a history buffer of a few zones: the buffer restarts after each whole copy,
+// and the trigger copies what the new one holds over the front of the last whole copy.
+constexpr uint32_t kLgpPetit = 1;  // a history buffer of 12288 bytes
+constexpr uint64_t kMaxPre = 3100;
+constexpr uint64_t kZone = kMaxPre / 10 * 11, kSousBloc = kZone / 11;
+constexpr uint64_t kTailleBuffer = 3 * kLgpPetit * 4096;
+
+struct RestartCase {
+  const char* name;
+  uint64_t lo, hi;  // bytes in the buffer when the trigger comes
+};
+
+// What the file thread holds before a trigger at each frame: the bytes in its buffer and how many
+// whole copies it made. The buffer restarts when it has fewer than 278 bytes of room.
+struct Remplissage {
+  uint64_t octets = 0;
+  unsigned copies = 0;
+  void ajoute(size_t frame_bytes) {
+    const uint64_t lg = frame_bytes + kSurchargeEnreg;
+    if (kTailleBuffer - octets < lg) relance();
+    octets += lg;
+    if (kTailleBuffer - octets < kMargeTournant) relance();
+  }
+  void relance() {
+    octets = 0;
+    ++copies;
+  }
+};
+
+class PretriggerRestart : public ::testing::TestWithParam<RestartCase> {};
+
+TEST_P(PretriggerRestart, ThePartialCopyAtTheTriggerKeepsTheFramesJustBeforeIt) {
+  const RestartCase& c = GetParam();
+  simcard::Scenario sc = fast_scenario(std::string("ENGPR") + c.name);
+  // The first bus frame after two whole copies that leaves the wanted fill.
+  uint64_t trigger_at = 0;
+  {
+    simcard::NetworkModel bus(sc);
+    Remplissage r;
+    while (r.copies < 2 || r.octets < c.lo || r.octets > c.hi) {
+      r.ajoute(simcard::stored_bytes(bus.next()).size());
+      ++trigger_at;
+      ASSERT_LT(trigger_at, 100000u);
+    }
+  }
+  sc.faults[simcard::Fault::Glitch].at = {trigger_at};
+  EngineSession s(sc);
+  ASSERT_EQ(s.connect_result, 0u);
+  s.engine.reglages().lgp_buffer_acq = kLgpPetit;
+  auto p = s.free_run(20000);
+  p.ini.enTypeAcq = SYN_PRETRIG;
+  p.ini.ullLgMaxZonePreTrig = kMaxPre;
+  p.ini.ucNbTramesSynchro = 1;
+  p.champs[0] = {control_is(PSEUDO_GLITCH)};
+  ASSERT_EQ(s.start(p), 0u);
+  ASSERT_TRUE(s.wait_final());
+  ASSERT_EQ(s.engine.stop_acquisition(), 0u);
+  const ReadBack r = read_capture(s.path);
+  ASSERT_TRUE(r.clean) << r.problem;
+
+  const auto truth = s.delivered();
+  size_t trig = 0;
+  Remplissage plein;
+  for (; trig < truth.size() && truth[trig].bytes != std::vector<uint8_t>{0xFD, 0xFD}; ++trig) {
+    plein.ajoute(truth[trig].bytes.size());
+  }
+  ASSERT_LT(trig, truth.size());
+  // The case is the one it is meant to be.
+  ASSERT_GE(plein.copies, 2u);
+  ASSERT_GE(plein.octets, c.lo);
+  ASSERT_LE(plein.octets, c.hi);
+
+  size_t pre = 0;
+  uint64_t pre_bytes = 0;
+  while (pre < r.records.size() && r.records[pre].zone == 0) pre_bytes += r.records[pre++].length;
+  ASSERT_LE(pre, trig);
+  const size_t first = trig - pre;
+  for (size_t i = 0; i < pre; ++i) {
+    ASSERT_EQ(r.records[i].bytes, truth[first + i].bytes) << i;
+    ASSERT_EQ(r.records[i].status, truth[first + i].status) << i;
+    ASSERT_EQ(r.header.ullDateTrig - r.records[i].date, truth[trig].date - truth[first + i].date) << i;
+  }
+  // Only what lies before the first sub-block start past the new bytes is given up.
+  EXPECT_LE(pre_bytes, kZone);
+  EXPECT_GT(pre_bytes + kSousBloc + simcard::kMaxFrameBytes + kSurchargeEnreg, kZone);
+  ASSERT_LT(pre, r.records.size());
+  EXPECT_EQ(r.records[pre].bytes, truth[trig].bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, PretriggerRestart,
+                         ::testing::Values(RestartCase{"NothingNew", 0, 0}, RestartCase{"FirstBlock", 1, kSousBloc - 1},
+                                           RestartCase{"Middle", 5 * kSousBloc, 6 * kSousBloc - 1},
+                                           RestartCase{"LastBlock", 10 * kSousBloc, kZone - 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PretriggerZones, ASmallMaximumGivesElevenSubBlocksOfATenth) {
   EngineSession s(fast_scenario("ENGPTZ01"), false);
