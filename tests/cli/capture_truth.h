@@ -82,16 +82,22 @@ inline std::string read_text(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// Where the records (loss markers left out) start in the truth: the first rank from which a run of
-// them has the same frames at the same intervals; truth.size() when none.
+// Where the records start in the truth: the first rank from which the frames before the first loss
+// marker are the same frames at the same intervals; truth.size() when none. The whole stretch is
+// compared, since a few frames alone may match a run of padding frames earlier in the truth.
 inline size_t start_in_truth(const std::vector<Frame>& records, const std::vector<Frame>& truth) {
-  std::vector<Frame> frames;
-  std::copy_if(records.begin(), records.end(), std::back_inserter(frames), [](const Frame& f) { return f.hex != "FCFC"; });
-  const size_t run = std::min<size_t>(frames.size(), 16);
-  for (size_t i = 0; run > 0 && i + run <= truth.size(); ++i) {
+  size_t run = 0;
+  while (run < records.size() && records[run].hex != "FCFC") ++run;
+  if (run == 0) {
+    // A marker first: the frames after it.
+    std::vector<Frame> rest(records.begin() + 1, records.end());
+    return rest.empty() ? truth.size() : start_in_truth(rest, truth);
+  }
+  for (size_t i = 0; i + run <= truth.size(); ++i) {
     bool same = true;
     for (size_t j = 0; j < run && same; ++j) {
-      same = truth[i + j].hex == frames[j].hex && truth[i + j].date - truth[i].date == frames[j].date - frames[0].date;
+      same = truth[i + j].hex == records[j].hex &&
+             truth[i + j].date - truth[i].date == records[j].date - records[0].date;
     }
     if (same) return i;
   }
