@@ -30,6 +30,15 @@ class Extracteur {
         trace("FIFO Overflow !!\n");
         debordement = true;
       }
+      // Event frames missing (lost on the link, or dropped by the parser on garbage) took their
+      // bus frames with them: the place is marked as after an overflow.
+      if (cp_connu_ && IProtocol::events_missing(cp_precedent_, ev->ucCP) != 0) {
+        trace("thread_fip_loop: trames événement perdues, CP 0x" + hex(cp_precedent_, 2) + " puis 0x" +
+              hex(ev->ucCP, 2) + "\n");
+        perte_ = true;
+      }
+      cp_connu_ = true;
+      cp_precedent_ = ev->ucCP;
       const std::vector<uint8_t>& d = ev->data;
       if (d.empty()) continue;
       if (!tlv::coherent(d)) {
@@ -58,12 +67,15 @@ class Extracteur {
         if (!en_attente_) {
           en_attente_ = true;
           premier_fip_ = noeud.bTramesTypeFip;
+          // Nothing recorded yet: a loss before the first frame leaves no gap in the records.
+          perte_ = false;
         } else {
           CFipNode& attente = noeuds_[1 - courant_];
           attente.ulGapSuivant = noeud.ulGap;
-          if (debordement) {
+          if (debordement || perte_) {
             attente.bMarqueDebordement = true;
             debordement = false;
+            perte_ = false;
           }
           ajoute_enreg_mots(attente, lot);
         }
@@ -89,6 +101,11 @@ class Extracteur {
   int courant_ = 0;       // the node the next item is read into; the other one is pending
   bool en_attente_ = false;
   bool premier_fip_ = false;
+  bool cp_connu_ = false;  // an event frame was read: cp_precedent_ holds its counter
+  uint8_t cp_precedent_ = 0;
+  // Event frames went missing since the last record: the next record emitted carries the marker,
+  // even when the events in between bring no frame.
+  bool perte_ = false;
 };
 
 }  // namespace

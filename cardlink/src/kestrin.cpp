@@ -291,7 +291,7 @@ bool CKestrin::crc_calc(IProtocol::REPLY_FRAME* frame) {
 
 void CKestrin::on_event(std::shared_ptr<IProtocol::EVENT_FRAME> frame) {
   const uint8_t cp = frame->ucCP;
-  const uint32_t lost = cp == m_prev_cp ? 0 : static_cast<uint8_t>(cp - m_prev_cp - 1);
+  const uint32_t lost = IProtocol::events_missing(m_prev_cp, cp);
   m_events_received.fetch_add(1);
   m_events_lost.fetch_add(lost);
   if (lost != 0) {

@@ -13,6 +13,47 @@ using simcard::Fault;
 
 bool is_marker(const Record& r, uint8_t b) { return r.bytes.size() == 2 && r.bytes[0] == b && r.bytes[1] == b; }
 
+// The records are the delivered frames with an FC FC marker before the last frame delivered ahead
+// of each run of dropped ones; returns the number of markers.
+size_t expect_delivered_with_markers(const ReadBack& r, const std::vector<simcard::TruthFrame>& all, size_t min_records) {
+  std::vector<simcard::TruthFrame> expected;
+  std::vector<size_t> rank;  // position in the ground truth; SIZE_MAX for the marker
+  for (size_t i = 0; i < all.size(); ++i) {
+    if (!all[i].delivered) continue;
+    if (i + 1 < all.size() && !all[i + 1].delivered) {
+      expected.push_back(simcard::TruthFrame{{0xFC, 0xFC}, 0, all[i].date, true});
+      rank.push_back(SIZE_MAX);
+    }
+    expected.push_back(all[i]);
+    rank.push_back(i);
+  }
+  EXPECT_LE(r.records.size(), expected.size());
+  EXPECT_GT(r.records.size(), min_records);
+  size_t markers = 0;
+  bool dates_shifted = false;
+  for (size_t i = 0; i < std::min(r.records.size(), expected.size()); ++i) {
+    if (r.records[i].bytes != expected[i].bytes || r.records[i].status != expected[i].status) {
+      ADD_FAILURE() << "record " << i << " is not the frame delivered there";
+      return markers;
+    }
+    // Dropped frames take their time with them: dates match up to the marker, then keep their spacing.
+    if (!dates_shifted) {
+      EXPECT_EQ(r.records[i].date, expected[i].date - all[0].date) << "record " << i;
+    } else if (rank[i - 1] != SIZE_MAX && rank[i] == rank[i - 1] + 1) {
+      EXPECT_EQ(r.records[i].date - r.records[i - 1].date, expected[i].date - expected[i - 1].date) << "record " << i;
+    }
+    if (is_marker(r.records[i], 0xFC)) {
+      ++markers;
+      EXPECT_EQ(r.records[i].status, 0);
+      if (i + 1 < r.records.size()) {
+        EXPECT_EQ(r.records[i].date, r.records[i + 1].date);
+      }
+      dates_shifted = true;
+    }
+  }
+  return markers;
+}
+
 TEST(EngineFaults, OverflowMarkerGlitchesDelimitersAndChannelErrorsAreRecorded) {
   simcard::Scenario sc = fast_scenario("ENGFLT01");
   sc.faults[Fault::Glitch].at = {1000};
@@ -28,50 +69,45 @@ TEST(EngineFaults, OverflowMarkerGlitchesDelimitersAndChannelErrorsAreRecorded) 
   const ReadBack r = read_capture(s.path);
   ASSERT_TRUE(r.clean) << r.problem;
 
-  // The records are the delivered frames with one FC FC marker, placed before the last frame
-  // delivered ahead of the dropped ones.
-  const auto all = s.card->ground_truth();
-  std::vector<simcard::TruthFrame> expected;
-  std::vector<size_t> rank;  // position in the ground truth; SIZE_MAX for the marker
-  for (size_t i = 0; i < all.size(); ++i) {
-    if (!all[i].delivered) continue;
-    if (i + 1 < all.size() && !all[i + 1].delivered) {
-      expected.push_back(simcard::TruthFrame{{0xFC, 0xFC}, 0, all[i].date, true});
-      rank.push_back(SIZE_MAX);
-    }
-    expected.push_back(all[i]);
-    rank.push_back(i);
+  EXPECT_EQ(expect_delivered_with_markers(r, s.card->ground_truth(), 5100), 1u);
+  size_t glitches = 0, delimiters = 0, tx1 = 0, tx2 = 0;
+  for (const Record& rec : r.records) {
+    if (is_marker(rec, 0xFD)) glitches += (rec.status & STATUT_GLITCH) != 0;
+    if (is_marker(rec, 0xFE)) delimiters += (rec.status & (STATUT_DELIMITEUR_1 | STATUT_DELIMITEUR_2)) != 0;
+    tx1 += (rec.status & STATUT_ERR_TX_VOIE1) != 0;
+    tx2 += (rec.status & STATUT_ERR_TX_VOIE2) != 0;
   }
-  ASSERT_LE(r.records.size(), expected.size());
-  ASSERT_GT(r.records.size(), 5100u);
-  size_t markers = 0, glitches = 0, delimiters = 0, tx1 = 0, tx2 = 0;
-  bool dates_shifted = false;
-  for (size_t i = 0; i < r.records.size(); ++i) {
-    ASSERT_EQ(r.records[i].bytes, expected[i].bytes) << "record " << i;
-    ASSERT_EQ(r.records[i].status, expected[i].status) << "record " << i;
-    // Dropped frames take their time with them: dates match up to the marker, then keep their spacing.
-    if (!dates_shifted) {
-      ASSERT_EQ(r.records[i].date, expected[i].date - all[0].date) << "record " << i;
-    } else if (rank[i - 1] != SIZE_MAX && rank[i] == rank[i - 1] + 1) {
-      ASSERT_EQ(r.records[i].date - r.records[i - 1].date, expected[i].date - expected[i - 1].date) << "record " << i;
-    }
-    if (is_marker(r.records[i], 0xFC)) {
-      ++markers;
-      EXPECT_EQ(r.records[i].status, 0);
-      ASSERT_LT(i + 1, r.records.size());
-      EXPECT_EQ(r.records[i].date, r.records[i + 1].date);
-      dates_shifted = true;
-    }
-    if (is_marker(r.records[i], 0xFD)) glitches += (r.records[i].status & STATUT_GLITCH) != 0;
-    if (is_marker(r.records[i], 0xFE)) delimiters += (r.records[i].status & (STATUT_DELIMITEUR_1 | STATUT_DELIMITEUR_2)) != 0;
-    tx1 += (r.records[i].status & STATUT_ERR_TX_VOIE1) != 0;
-    tx2 += (r.records[i].status & STATUT_ERR_TX_VOIE2) != 0;
-  }
-  EXPECT_EQ(markers, 1u);
   EXPECT_EQ(glitches, 1u);
   EXPECT_EQ(delimiters, 2u);
   EXPECT_EQ(tx1, 1u);
   EXPECT_EQ(tx2, 1u);
+}
+
+// An event frame that never reached the engine (a gap in its counter) loses its bus frames: the
+// capture marks the place as after an overflow, and the frames after it are all kept.
+TEST(EngineFaults, MissingEventFramesAreMarkedWhereTheirFramesAreMissing) {
+  struct Case {
+    const char* name;
+    std::vector<uint64_t> lost_at;  // bus frames whose event frame is never sent
+    size_t markers;
+  };
+  const std::vector<Case> cases{
+      {"one event", {5000}, 1},
+      {"two events apart", {3000, 9000}, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    simcard::Scenario sc = fast_scenario("ENGLOST1");
+    sc.faults[Fault::LostEvent].at = c.lost_at;
+    EngineSession s(sc);
+    ASSERT_EQ(s.connect_result, 0u);
+    ASSERT_EQ(s.start(s.free_run(400000)), 0u);
+    ASSERT_TRUE(s.wait_final());
+    ASSERT_EQ(s.engine.stop_acquisition(), 0u);
+    const ReadBack r = read_capture(s.path);
+    ASSERT_TRUE(r.clean) << r.problem;
+    EXPECT_EQ(expect_delivered_with_markers(r, s.card->ground_truth(), 10000), c.markers);
+  }
 }
 
 TEST(EngineFaults, SilenceLongerThanTheWatchdogWaitsForTrafficThenResumes) {

@@ -242,3 +242,54 @@ TEST(StreamParser, RecoveryScansAFrameSpreadOverSeveralChunks) {
 
 }  // namespace
 }  // namespace brv::test
+
+namespace brv::test {
+namespace {
+
+// Garbage between two events, wherever the host's reads cut the stream around it: the event
+// before it is kept only when the garbage opens a read; every event lost shows as a gap in the
+// counters of those delivered, and the events after the garbage are all kept.
+TEST(StreamParser, GarbageInsideAReadLosesOnlyTheEventBeforeItAndLeavesACounterGap) {
+  const Bytes ev1 = event_frame(1, {0xC0, 0x01, 0x11}), ev2 = event_frame(2, {0xC0, 0x01, 0x22});
+  const Bytes junk{0x13, 0x37, 0x00, 0xFF};
+  const Bytes ev3 = event_frame(3, {0xC0, 0x02, 0x33, 0x33}), ev4 = event_frame(4);
+  const Bytes stream = cat({ev1, ev2, junk, ev3, ev4});
+  const size_t at_ev2 = ev1.size(), at_junk = at_ev2 + ev2.size(), at_ev3 = at_junk + junk.size();
+  struct Case {
+    const char* name;
+    std::vector<size_t> cuts;  // where one read ends and the next begins
+    std::vector<uint8_t> cps;  // counters of the events delivered
+  };
+  const std::vector<Case> cases{
+      {"the garbage opens a read", {at_junk}, {1, 2, 3, 4}},
+      {"all in one read", {}, {1, 3, 4}},
+      {"the event before it opens the read", {at_ev2}, {1, 3, 4}},
+      {"the event before it over two reads", {at_ev2 + 3}, {1, 3, 4}},
+      {"the event after it over two reads", {at_ev3 + 9}, {1, 3, 4}},
+      {"one byte a read up to the garbage", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, at_ev2 + 1, at_junk - 1}, {1, 3, 4}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<Bytes> reads;
+    size_t from = 0;
+    for (size_t to : c.cuts) {
+      reads.emplace_back(stream.begin() + static_cast<std::ptrdiff_t>(from), stream.begin() + static_cast<std::ptrdiff_t>(to));
+      from = to;
+    }
+    reads.emplace_back(stream.begin() + static_cast<std::ptrdiff_t>(from), stream.end());
+    IProtocol::CStreamParser parser;
+    Recorder rec;
+    ASSERT_TRUE(feed(parser, rec, reads));
+    std::vector<uint8_t> cps;
+    size_t missing = 0;
+    for (const auto& e : rec.events) {
+      if (!cps.empty()) missing += IProtocol::events_missing(cps.back(), e->ucCP);
+      cps.push_back(e->ucCP);
+    }
+    EXPECT_EQ(cps, c.cps);
+    EXPECT_EQ(missing, 4 - cps.size());
+  }
+}
+
+}  // namespace
+}  // namespace brv::test

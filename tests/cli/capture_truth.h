@@ -51,24 +51,65 @@ inline std::vector<std::string> read_lines(const std::string& path) {
   return v;
 }
 
+// The records with the loss markers left out, `most` of them at most.
+inline std::vector<Frame> without_markers(std::vector<Frame>::const_iterator begin, std::vector<Frame>::const_iterator end,
+                                          size_t most = SIZE_MAX) {
+  std::vector<Frame> frames;
+  for (auto it = begin; it != end && frames.size() < most; ++it) {
+    if (it->hex != "FCFC") frames.push_back(*it);
+  }
+  return frames;
+}
+
+// Whether the truth holds the first frames (`most` at most) at rank `at`, at the same intervals.
+inline bool same_run_at(const std::vector<Frame>& frames, const std::vector<Frame>& truth, size_t at,
+                        size_t most = 16) {
+  const size_t run = std::min<size_t>(frames.size(), most);
+  if (run == 0 || at + run > truth.size()) return false;
+  for (size_t j = 0; j < run; ++j) {
+    if (truth[at + j].hex != frames[j].hex || truth[at + j].date - truth[at].date != frames[j].date - frames[0].date) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // The records equal the truth from rank `first` on, dates shifted by the same amount. A host that
 // fell behind makes the card lose frames: the truth leaves them out, the capture marks the place
 // with FC FC, and dates across the loss are taken afresh. The marker may stand before the last frame
-// delivered ahead of the loss, so the two frames after it set the shift.
-inline void expect_run_of_truth(const std::vector<Frame>& records, const std::vector<Frame>& truth, size_t first) {
+// delivered ahead of the loss, so the two frames after it set the shift. Frames lost on the host
+// side (delivered, then dropped there) are in the truth: at a marker, up to `max_lost` of them may
+// be missing before the records go on with the truth.
+inline void expect_run_of_truth(const std::vector<Frame>& records, const std::vector<Frame>& truth, size_t first,
+                                size_t max_lost = 0) {
   ASSERT_FALSE(records.empty());
   size_t t = first;
   int resync = 1;
+  size_t may_skip = 0;
   uint64_t shift = 0;
   for (size_t i = 0; i < records.size(); ++i) {
     if (records[i].hex == "FCFC") {
       resync = 2;
+      may_skip = max_lost;
       continue;
     }
     ASSERT_LT(t, truth.size()) << "record " << i;
+    if (may_skip > 0) {
+      const std::vector<Frame> ahead = without_markers(records.begin() + static_cast<std::ptrdiff_t>(i), records.end(), 16);
+      // The frame just after the marker may be the last one before the loss: the interval to the
+      // next one spans the loss.
+      const bool last_before_loss = resync == 2 && records[i].hex == truth[t].hex;
+      if (!last_before_loss && !same_run_at(ahead, truth, t)) {
+        size_t skip = 1;
+        while (skip <= may_skip && !same_run_at(ahead, truth, t + skip)) ++skip;
+        ASSERT_LE(skip, may_skip) << "record " << i << ": the records after the marker do not go on with the truth";
+        t += skip;
+        may_skip = 0;
+      }
+    }
     if (resync > 0) {
       shift = records[i].date - truth[t].date;
-      --resync;
+      if (--resync == 0) may_skip = 0;
     }
     ASSERT_EQ(records[i].hex, truth[t].hex) << "record " << i;
     ASSERT_EQ(records[i].status, truth[t].status) << "record " << i;
@@ -90,16 +131,12 @@ inline size_t start_in_truth(const std::vector<Frame>& records, const std::vecto
   while (run < records.size() && records[run].hex != "FCFC") ++run;
   if (run == 0) {
     // A marker first: the frames after it.
-    std::vector<Frame> rest(records.begin() + 1, records.end());
+    const std::vector<Frame> rest(records.begin() + 1, records.end());
     return rest.empty() ? truth.size() : start_in_truth(rest, truth);
   }
-  for (size_t i = 0; i + run <= truth.size(); ++i) {
-    bool same = true;
-    for (size_t j = 0; j < run && same; ++j) {
-      same = truth[i + j].hex == records[j].hex &&
-             truth[i + j].date - truth[i].date == records[j].date - records[0].date;
-    }
-    if (same) return i;
+  const std::vector<Frame> stretch(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(run));
+  for (size_t i = 0; i < truth.size(); ++i) {
+    if (same_run_at(stretch, truth, i, run)) return i;
   }
   return truth.size();
 }

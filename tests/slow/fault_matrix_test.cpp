@@ -69,6 +69,9 @@ const char* fault_name(Injected f) {
   return "";
 }
 
+// Bus frames in one event frame of the card, which its scenario states.
+constexpr size_t kFramesPerEvent = 16;
+
 bool triggered(Mode m) { return m == Mode::Triggered || m == Mode::Pretrig; }
 
 // What the program is to say and how it is to end.
@@ -166,7 +169,8 @@ TEST_P(FaultMatrix, TheCaptureSurvivesWithTheFramesThatReachedTheHost) {
 
   // The trigger: a line glitch early in the traffic, unless the case waits for one that never comes.
   const uint64_t trigger = pick(2000, 10000);
-  std::string scenario = std::string("preset clean\n") + pacing(c.fault);
+  std::string scenario = std::string("preset clean\nframes-per-event ") + std::to_string(kFramesPerEvent) + "\n" +
+                         pacing(c.fault);
   if (triggered(c.mode) && c.fault != Injected::StopWaitingTrigger) {
     scenario += "fault glitch at=" + std::to_string(trigger) + "\n";
   }
@@ -314,7 +318,10 @@ TEST_P(FaultMatrix, TheCaptureSurvivesWithTheFramesThatReachedTheHost) {
   if (c.mode == Mode::Triggered) {
     EXPECT_EQ(first, trigger_rank);
   }
-  expect_run_of_truth(post, truth, first);
+  // Garbage that lands inside one of the host's reads costs the event frame before it, which the
+  // capture marks: at most one event frame's bus frames go missing there.
+  const size_t max_lost = c.fault == Injected::Garbage ? kFramesPerEvent : 0;
+  expect_run_of_truth(post, truth, first, max_lost);
 
   // Only the frames the fault destroyed are missing.
   switch (c.fault) {
@@ -329,7 +336,8 @@ TEST_P(FaultMatrix, TheCaptureSurvivesWithTheFramesThatReachedTheHost) {
         if (open_ended(c.fault)) {
           EXPECT_EQ(kept, truth.size());
         }
-        EXPECT_EQ(markers, 0u);
+        // Garbage inside one of the host's reads costs the event frame before it, marked once.
+        EXPECT_LE(markers, c.fault == Injected::Garbage ? 1u : 0u);
       }
       break;
     default: break;

@@ -36,6 +36,12 @@ struct EVENT_FRAME {
   uint16_t usCRC = 0;
 };
 
+// Event frames missing between two received ones, from their 8-bit counters (modulo 256). An
+// equal counter is taken as a repeat, not as 256 lost.
+inline uint8_t events_missing(uint8_t prev_cp, uint8_t cp) {
+  return cp == prev_cp ? 0 : static_cast<uint8_t>(cp - prev_cp - 1);
+}
+
 inline bool is_start_marker(uint8_t byte) {
   return byte == CLA_EVENT || byte == CLA_EVENT_CRC || byte == CLA_REPLY || byte == CLA_REPLY_CRC;
 }
