@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "brv_core/decode/frame_types.h"
+#include "brv_core/file/capture_info.h"
 
 namespace brv {
 
@@ -86,6 +87,7 @@ void CAnalyseTiming::Rupture() {
 }
 
 void CAnalyseTiming::Trame(int64_t date, const uint8_t* octets, uint16_t len, uint8_t statut, uint64_t repere) {
+  date = borne_date(date, static_cast<uint64_t>(facteur_));
   // Line-event markers are no bus frames: they neither answer nor end a silence. Frames were lost
   // at FC FC, and dates after it are taken afresh.
   if (len < 3) {
