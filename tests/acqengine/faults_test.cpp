@@ -54,6 +54,17 @@ size_t expect_delivered_with_markers(const ReadBack& r, const std::vector<simcar
   return markers;
 }
 
+// A free run of 400000 bytes to its end, read back; the test fails at once when it cannot be read.
+ReadBack full_free_run(EngineSession& s) {
+  EXPECT_EQ(s.connect_result, 0u);
+  EXPECT_EQ(s.start(s.free_run(400000)), 0u);
+  EXPECT_TRUE(s.wait_final());
+  EXPECT_EQ(s.engine.stop_acquisition(), 0u);
+  ReadBack r = read_capture(s.path);
+  if (!r.clean) ADD_FAILURE() << r.problem;
+  return r;
+}
+
 TEST(EngineFaults, OverflowMarkerGlitchesDelimitersAndChannelErrorsAreRecorded) {
   simcard::Scenario sc = fast_scenario("ENGFLT01");
   sc.faults[Fault::Glitch].at = {1000};
@@ -62,13 +73,8 @@ TEST(EngineFaults, OverflowMarkerGlitchesDelimitersAndChannelErrorsAreRecorded) 
   sc.faults[Fault::TxErrorCh2].at = {3100};
   sc.faults[Fault::FifoOverflow].at = {5000};
   EngineSession s(sc);
-  ASSERT_EQ(s.connect_result, 0u);
-  ASSERT_EQ(s.start(s.free_run(400000)), 0u);
-  ASSERT_TRUE(s.wait_final());
-  ASSERT_EQ(s.engine.stop_acquisition(), 0u);
-  const ReadBack r = read_capture(s.path);
-  ASSERT_TRUE(r.clean) << r.problem;
-
+  ReadBack r;
+  ASSERT_NO_FATAL_FAILURE(r = full_free_run(s));
   EXPECT_EQ(expect_delivered_with_markers(r, s.card->ground_truth(), 5100), 1u);
   size_t glitches = 0, delimiters = 0, tx1 = 0, tx2 = 0;
   for (const Record& rec : r.records) {
@@ -100,12 +106,8 @@ TEST(EngineFaults, MissingEventFramesAreMarkedWhereTheirFramesAreMissing) {
     simcard::Scenario sc = fast_scenario("ENGLOST1");
     sc.faults[Fault::LostEvent].at = c.lost_at;
     EngineSession s(sc);
-    ASSERT_EQ(s.connect_result, 0u);
-    ASSERT_EQ(s.start(s.free_run(400000)), 0u);
-    ASSERT_TRUE(s.wait_final());
-    ASSERT_EQ(s.engine.stop_acquisition(), 0u);
-    const ReadBack r = read_capture(s.path);
-    ASSERT_TRUE(r.clean) << r.problem;
+    ReadBack r;
+    ASSERT_NO_FATAL_FAILURE(r = full_free_run(s));
     EXPECT_EQ(expect_delivered_with_markers(r, s.card->ground_truth(), 10000), c.markers);
   }
 }
