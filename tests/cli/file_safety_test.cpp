@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "cli/capture_truth.h"
 #include "cli/cli_run.h"
 
 namespace brv {
@@ -18,20 +19,15 @@ namespace {
 
 using test::run_cli;
 
-std::string slurp(const std::string& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 class FileSafety : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(run_cli({"synth", "-o", f("ok.dat"), "--frames", "500"}).status, 0);
     ASSERT_EQ(run_cli({"config", "new", "-o", f("ok.cfg")}).status, 0);
     std::ofstream(f("empty.dat"));
-    const std::string whole = slurp(f("ok.dat"));
+    const std::string whole = test::read_text(f("ok.dat"));
     std::ofstream(f("trunc.dat"), std::ios::binary) << whole.substr(0, 3000);
-    std::ofstream(f("trunc.cfg"), std::ios::binary) << slurp(f("ok.cfg")).substr(0, 30);
+    std::ofstream(f("trunc.cfg"), std::ios::binary) << test::read_text(f("ok.cfg")).substr(0, 30);
     std::filesystem::create_directory(f("dir.dat"));
   }
   std::string f(const std::string& name) const { return dir_.file(name); }
@@ -91,25 +87,25 @@ TEST_F(FileSafety, BadOutputsFailAndLeaveThePreviousFileWhole) {
     EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args[0] << ": " << r.err;
   }
   // A write that fails half-way (a file-size limit) leaves the previous capture as it was.
-  const std::string before = slurp(f("ok.dat"));
+  const std::string before = test::read_text(f("ok.dat"));
   const auto r = test::run_shell("ulimit -f 8; trap '' XFSZ; " + test::quote(BRV_CLI_PATH) + " synth -o " +
                                  test::quote(f("ok.dat")) + " --frames 100000 2>/dev/null");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(slurp(f("ok.dat")), before);
+  EXPECT_EQ(test::read_text(f("ok.dat")), before);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.file("")), {}), 6) << "a temporary was left";
 }
 
 TEST_F(FileSafety, AnOutputNeverLandsOnAnInput) {
   std::filesystem::create_symlink(f("ok.dat"), f("link.dat"));
   std::filesystem::create_hard_link(f("ok.dat"), f("hard.dat"));
-  const std::string before = slurp(f("ok.dat"));
+  const std::string before = test::read_text(f("ok.dat"));
   const std::string relative = std::filesystem::relative(f("ok.dat")).string();
   for (const std::string& out : {f("ok.dat"), f("link.dat"), f("hard.dat"), relative}) {
     const auto r = run_cli({"detail", f("ok.dat"), "0", "-o", out});
     EXPECT_EQ(r.status, 1) << out;
     EXPECT_NE(r.err.find("is also an input of this command"), std::string::npos) << r.err;
   }
-  const std::string config = slurp(f("ok.cfg"));
+  const std::string config = test::read_text(f("ok.cfg"));
   for (const auto& a : std::vector<std::vector<std::string>>{
            {"detail", "@ok.dat", "0", "--config", "@ok.cfg", "-o", "@ok.cfg"},
            {"repair", "@ok.dat", "-o", "@hard.dat"},
@@ -120,8 +116,8 @@ TEST_F(FileSafety, AnOutputNeverLandsOnAnInput) {
     const auto r = run_cli(args(a));
     EXPECT_EQ(r.status, 1) << a[0] << " " << a.back();
   }
-  EXPECT_EQ(slurp(f("ok.dat")), before);
-  EXPECT_EQ(slurp(f("ok.cfg")), config);
+  EXPECT_EQ(test::read_text(f("ok.dat")), before);
+  EXPECT_EQ(test::read_text(f("ok.cfg")), config);
   // The capture itself was kept: only its ground truth was refused.
   EXPECT_EQ(run_cli({"records", f("gt.dat"), "--count", "1"}).status, 0);
 }

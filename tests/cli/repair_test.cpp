@@ -8,17 +8,13 @@
 
 #include <brv_platform/endian.h>
 
+#include "cli/capture_truth.h"
 #include "cli/cli_run.h"
 
 namespace brv {
 namespace {
 
 using test::run_cli;
-
-std::string slurp(const std::string& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 void spit(const std::string& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
 
@@ -33,7 +29,7 @@ TEST(CliRepair, TellsWhatItRecoveredOrWhyItCouldNot) {
   test::TempDir dir;
   const std::string whole_path = dir.file("whole.dat");
   ASSERT_EQ(run_cli({"synth", "-o", whole_path, "--frames", "500"}).status, 0);
-  const std::string whole = slurp(whole_path);
+  const std::string whole = test::read_text(whole_path);
   const std::string records_count = std::to_string(run_cli({"records", whole_path}).lines().size());
 
   struct Case {
@@ -63,10 +59,10 @@ TEST(CliRepair, TellsWhatItRecoveredOrWhyItCouldNot) {
     const auto r = run_cli(args);
     EXPECT_EQ(r.status, c.status) << r.err;
     EXPECT_NE((c.status == 0 ? r.out : r.err).find(c.said), std::string::npos) << r.out << r.err;
-    EXPECT_EQ(slurp(path) != c.bytes, c.changed);
+    EXPECT_EQ(test::read_text(path) != c.bytes, c.changed);
     EXPECT_EQ(std::filesystem::exists(path + ".orig"), c.changed || c.keep_exists);
     if (c.changed || c.keep_exists) {
-      EXPECT_EQ(slurp(path + ".orig"), c.keep_exists ? std::string("mine") : c.bytes);
+      EXPECT_EQ(test::read_text(path + ".orig"), c.keep_exists ? std::string("mine") : c.bytes);
     }
     const std::string& repaired = c.to_other ? other : path;
     if (c.status == 0 && (c.changed || c.to_other)) {

@@ -82,4 +82,30 @@ class FileImage {
   std::vector<uint8_t> bytes_;
 };
 
+// A record that cannot be: 14 bytes whose lengths say 7, below the smallest record.
+inline std::vector<uint8_t> mismatched_record() {
+  std::vector<uint8_t> r(14, 0);
+  r[0] = 7;
+  r[12] = 7;
+  return r;
+}
+
+// A pre-trigger capture: its history, then the post-trigger records from the trigger on, with
+// `after` behind them inside the post-trigger zone; the trigger came at dateTrig on the history's
+// time base.
+inline void save_pretrigger(const std::string& path, const std::vector<uint8_t>& pre, const std::vector<uint8_t>& post,
+                            const std::vector<uint8_t>& after, uint64_t dateTrig) {
+  FileImage image;
+  image.put(88, pre);
+  image.put(88 + pre.size(), post);
+  image.put(88 + pre.size() + post.size(), after);
+  image.header.ullPosZonePreTrig = 88;
+  image.header.ullPosZonePostTrig = 88 + pre.size();
+  image.header.ullLgZonePostTrig = post.size() + after.size();
+  image.header.ullPosTournantDebut = 88;
+  image.header.ullPosTournantFin = 88 + pre.size() - 1;
+  image.header.ullDateTrig = dateTrig;
+  image.save(path);
+}
+
 }  // namespace brv::test

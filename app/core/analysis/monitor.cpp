@@ -36,7 +36,8 @@ CMoniteur::CMoniteur(CBrenvaleDoc& doc, const AcqFile& fichier, IObservateurTach
              doc.Reseau),
       filtre_(doc.CopieFiltre, doc.FiltreUtilisable, doc.Config.ulModeFiltre),
       evenements_(doc.CopieEvenements),
-      facteur_(doc.Decodeur.FacteurNs()) {
+      facteur_(doc.Decodeur.FacteurNs()),
+      dateMax_(date_max(facteur_)) {
   res_.ullPosPremiereTrame =
       fichier.layout() == AcqLayout::Pretrigger ? vandrel::kTailleEntete : fichier.header().ullPosZonePostTrig;
 }
@@ -52,7 +53,7 @@ void CMoniteur::TraiteEnregistrement(const FrameRecord& rec) {
   const CDecodageTrame& dec = doc_.Decodeur;
   const ErreurTrame r = dec.DecodeTrame(rec.frame_len, rec.frame, nullptr, false, annotation_);
   const int64_t date = timeline_date(fichier_, rec);
-  const int64_t dateNs = borne_date(date, facteur_) * static_cast<int64_t>(facteur_);
+  const int64_t dateNs = borne_date(date, dateMax_) * static_cast<int64_t>(facteur_);
   derniereDateNs_ = dateNs;
 
   const ClasseCharge classe = stats_.Classe(r, rec.frame, rec.frame_len, dateNs);

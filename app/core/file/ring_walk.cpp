@@ -116,6 +116,7 @@ Lu Avance(LecteurAnneau& a, uint64_t p, uint64_t max, uint64_t& nombre, uint64_t
 }  // namespace
 
 bool LitAnneau(int fd, uint64_t debut, uint64_t fin, uint64_t pos, uint8_t* buf, size_t n) {
+  if (pos < debut || pos >= fin) return false;
   while (n > 0) {
     const auto part = static_cast<size_t>(std::min<uint64_t>(n, fin - pos));
     if (platform::read_at(fd, buf, part, pos) != static_cast<int64_t>(part)) return false;

@@ -28,6 +28,7 @@ CAnalyseTiming::CAnalyseTiming(const DescriptionCapture& capture, const Parametr
       decodeur_(capture_),
       p_(parametres),
       facteur_(static_cast<int64_t>(decodeur_.FacteurNs())),
+      dateMax_(date_max(decodeur_.FacteurNs())),
       index_(size_t{1} << 16, -1) {
   r_.parametres = parametres;
 }
@@ -87,7 +88,7 @@ void CAnalyseTiming::Rupture() {
 }
 
 void CAnalyseTiming::Trame(int64_t date, const uint8_t* octets, uint16_t len, uint8_t statut, uint64_t repere) {
-  date = borne_date(date, static_cast<uint64_t>(facteur_));
+  date = borne_date(date, dateMax_);
   // Line-event markers are no bus frames: they neither answer nor end a silence. Frames were lost
   // at FC FC, and dates after it are taken afresh.
   if (len < 3) {

@@ -178,20 +178,10 @@ TEST(RecalculFichier, InvalidEndOfFileAndRowsAcrossTheTrigger) {
   test::TempDir dir;
   Silencieux rapport;
   const std::string p = dir.file("pre.dat");
-  test::FileImage image;
   // Pre-trigger: two records; post-trigger: the trigger (date 0) and one more, then a bad length.
   const auto pre = test::stream_of({{0, {0x03, 0x01, 0x00, 0, 0}, 0}, {610, {0x02, 0x40, 0x00, 0x98, 0x52}, 0}});
   const auto post = test::stream_of({{0, {0x03, 0x01, 0x01, 0, 0}, 0}, {610, {0x02, 0x40, 0x00, 0x98, 0x52}, 0}});
-  image.put(88, pre);
-  image.put(88 + pre.size(), post);
-  image.put(88 + pre.size() + post.size(), {7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7, 0});
-  image.header.ullPosZonePreTrig = 88;
-  image.header.ullPosZonePostTrig = 88 + pre.size();
-  image.header.ullLgZonePostTrig = post.size() + 14;
-  image.header.ullPosTournantDebut = 88;
-  image.header.ullPosTournantFin = 88 + pre.size() - 1;
-  image.header.ullDateTrig = 1300;
-  image.save(p);
+  test::save_pretrigger(p, pre, post, test::mismatched_record(), 1300);
 
   CBrenvaleDoc doc(rapport, dir.file(""));
   ASSERT_TRUE(doc.OuvrirAcquisition(p));

@@ -296,20 +296,10 @@ TEST(TimingMacrocycle, ElementaryCycleAndMultiple) {
 TEST(TimingFichier, PreTriggerZoneOnTheTriggersTimeLineAndBadEnd) {
   test::TempDir dir;
   const std::string p = dir.file("pre.dat");
-  test::FileImage image;
   // The pre-trigger zone's dates count from its start; the trigger came at 1300 units there.
   const auto pre = test::stream_of({{0, IdDat(0x0200), 0}, {kTrame5 + 200, RpDat(), 0}});
   const auto post = test::stream_of({{0, IdDat(0x0200), 0}, {kTrame5 + 1600, RpDat(), 0}});
-  image.put(88, pre);
-  image.put(88 + pre.size(), post);
-  image.put(88 + pre.size() + post.size(), {7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7, 0});
-  image.header.ullPosZonePreTrig = 88;
-  image.header.ullPosZonePostTrig = 88 + pre.size();
-  image.header.ullLgZonePostTrig = post.size() + 14;
-  image.header.ullPosTournantDebut = 88;
-  image.header.ullPosTournantFin = 88 + pre.size() - 1;
-  image.header.ullDateTrig = 1300;
-  image.save(p);
+  test::save_pretrigger(p, pre, post, test::mismatched_record(), 1300);
 
   AcqFile f;
   ASSERT_EQ(f.open(p), AcqOpenStatus::Ok);

@@ -82,6 +82,7 @@ class CMoniteur {
   CFiltreAffichage filtre_;
   CListeCompilee evenements_;
   uint64_t facteur_;
+  int64_t dateMax_;  // dates are bounded to it (date_max)
   std::string annotation_;
 
   // Index record under construction.

@@ -29,12 +29,12 @@ inline int64_t timeline_date(const AcqFile& file, const FrameRecord& rec) {
   return timeline_date(file, rec.date(), rec.at.zone == 0);
 }
 
-// A date of the time line bounded so that, in nanoseconds (facteur per unit), it stays within
-// ±2^61 ns (73 years): the products and differences made from it never overflow, whatever a
-// damaged file's dates hold.
-inline int64_t borne_date(int64_t date, uint64_t facteur) {
-  const int64_t max = (int64_t{1} << 61) / static_cast<int64_t>(facteur == 0 ? 1 : facteur);
-  return date > max ? max : date < -max ? -max : date;
+// The largest date of the time line (in units of facteur ns) that stays within 2^61 ns (73 years):
+// dates bounded by it make products and differences in nanoseconds that never overflow, whatever a
+// damaged file's dates hold. Computed once per pass, not per record.
+inline int64_t date_max(uint64_t facteur) {
+  return (int64_t{1} << 61) / static_cast<int64_t>(facteur == 0 ? 1 : facteur);
 }
+inline int64_t borne_date(int64_t date, int64_t max) { return date > max ? max : date < -max ? -max : date; }
 
 }  // namespace brv

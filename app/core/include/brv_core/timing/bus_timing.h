@@ -121,6 +121,7 @@ class CAnalyseTiming {
   CDecodageTrame decodeur_;
   ParametresTiming p_;
   int64_t facteur_;
+  int64_t dateMax_;  // dates are bounded to it (date_max)
   std::vector<int32_t> index_;  // identifier -> position in suivis_, -1 when not seen
   std::vector<Suivi> suivis_;
   std::vector<uint16_t> ids_;
