@@ -16,7 +16,8 @@ using vandrel::kTailleEntete;
 // Reads the little-endian words of the records through one large block.
 class Fenetre {
  public:
-  explicit Fenetre(int fd) : fd_(fd), bloc_(size_t{1} << 20) {}
+  // Never larger than the bytes to walk, so that a small file costs no large block.
+  Fenetre(int fd, uint64_t octets) : fd_(fd), bloc_(std::clamp<uint64_t>(octets, 2, uint64_t{1} << 20)) {}
   // 1 with the word at `at`, 0 past the end of the file, -1 on a read error.
   int mot(uint64_t at, uint16_t& v) {
     if (at < debut_ || at + 2 > debut_ + lg_) {
@@ -40,7 +41,7 @@ class Fenetre {
 }  // namespace
 
 Enregistrements ParcourtEnregistrements(int fd, uint64_t debut, uint64_t taille) {
-  Fenetre f(fd);
+  Fenetre f(fd, taille - std::min(debut, taille));
   Enregistrements e;
   e.fin = debut;
   uint16_t tete = 0;

@@ -13,9 +13,15 @@ using brv::platform::load_le64;
 using vandrel::kLgEnregMin;
 
 RecordCursor::RecordCursor(const AcqFile& file, size_t block_size)
-    // A block always holds the longest possible record.
-    : file_(file), buf_(std::max<size_t>(block_size, 2 * 65536)) {
-  for (const auto& z : file_.zones()) zone_len_.push_back(z.length());
+    : file_(file) {
+  uint64_t longest = 2;
+  for (const auto& z : file_.zones()) {
+    zone_len_.push_back(z.length());
+    longest = std::max(longest, z.length());
+  }
+  // A block always holds the longest possible record, and never more than the longest zone:
+  // a window never spans two zones, and small captures then cost no large buffer.
+  buf_.resize(static_cast<size_t>(std::min<uint64_t>(std::max<size_t>(block_size, 2 * 65536), longest)));
   seek_begin();
 }
 

@@ -36,7 +36,7 @@ RepairPlan refus(RepairStatus status, std::string message) {
 // written. The input must still hold every byte: a short read means it changed under us.
 template <class Ecrit>
 bool copie(int fd, uint64_t debut, uint64_t fin, Ecrit&& ecrit, std::string& why) {
-  std::vector<uint8_t> bloc(kBloc);
+  std::vector<uint8_t> bloc(static_cast<size_t>(std::min<uint64_t>(kBloc, fin - std::min(debut, fin))));
   for (uint64_t pos = debut; pos < fin;) {
     const size_t voulu = static_cast<size_t>(std::min<uint64_t>(kBloc, fin - pos));
     const int64_t lu = platform::read_at(fd, bloc.data(), voulu, pos);

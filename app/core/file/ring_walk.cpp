@@ -70,7 +70,7 @@ class LecteurAnneau {
       if (q < bloc_ || q - bloc_ >= lg_) {
         const uint64_t depuis = arriere && q + 1 - debut_ > kBloc ? q + 1 - kBloc : arriere ? debut_ : q;
         const auto voulu = static_cast<size_t>(std::min<uint64_t>(kBloc, fin_ - depuis));
-        octets_.resize(kBloc);
+        octets_.resize(static_cast<size_t>(std::min<uint64_t>(kBloc, taille())));  // a small ring, a small block
         lg_ = 0;
         if (platform::read_at(fd_, octets_.data(), voulu, depuis) != static_cast<int64_t>(voulu)) {
           posErreur_ = depuis;

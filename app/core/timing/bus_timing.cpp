@@ -1,6 +1,7 @@
 #include "brv_core/timing/bus_timing.h"
 
 #include <algorithm>
+#include <new>
 
 #include "brv_core/decode/frame_types.h"
 #include "brv_core/file/capture_info.h"
@@ -29,18 +30,19 @@ CAnalyseTiming::CAnalyseTiming(const DescriptionCapture& capture, const Parametr
       p_(parametres),
       facteur_(static_cast<int64_t>(decodeur_.FacteurNs())),
       dateMax_(date_max(decodeur_.FacteurNs())),
-      index_(size_t{1} << 16, -1) {
+      index_(static_cast<int32_t*>(std::calloc(size_t{1} << 16, sizeof(int32_t)))) {
+  if (!index_) throw std::bad_alloc();
   r_.parametres = parametres;
 }
 
 CAnalyseTiming::Suivi& CAnalyseTiming::SuiviDe(uint16_t id) {
   int32_t& i = index_[id];
-  if (i < 0) {
-    i = static_cast<int32_t>(suivis_.size());
+  if (i == 0) {
     suivis_.emplace_back().periodes = CPeriodes(p_.tolerancePct);
     ids_.push_back(id);
+    i = static_cast<int32_t>(suivis_.size());
   }
-  return suivis_[static_cast<size_t>(i)];
+  return suivis_[static_cast<size_t>(i - 1)];
 }
 
 void CAnalyseTiming::Demande(int32_t i, uint8_t c, int64_t ns) {
@@ -59,7 +61,7 @@ void CAnalyseTiming::Demande(int32_t i, uint8_t c, int64_t ns) {
 
 void CAnalyseTiming::Service(TypeDemande type, uint16_t id, int64_t ns) {
   SuiviDe(id);
-  const int32_t appele = index_[id];
+  const int32_t appele = index_[id] - 1;
   // A request asked before a break cannot be timed after it: the waiting sets were emptied then.
   auto attend = [&](int32_t i) {
     const Suivi::Demande& d = suivis_[static_cast<size_t>(i)].demandes[type];
@@ -130,7 +132,7 @@ void CAnalyseTiming::Trame(int64_t date, const uint8_t* octets, uint16_t len, ui
       s.dernierAppel = ns;
       s.epoque = epoque_;
       ++s.appels;
-      appelEnAttente_ = index_[id];
+      appelEnAttente_ = index_[id] - 1;
     } else if (c != kCtrlIdDat && len == 5) {
       const uint16_t id = static_cast<uint16_t>((octets[1] << 8) | octets[2]);
       Service(c == kCtrlIdMsg ? DEMANDE_MSG : c == kCtrlIdRq1 ? DEMANDE_RQ1 : DEMANDE_RQ2, id, date * facteur_);

@@ -4,6 +4,8 @@
 // silence, and the macrocycle they make up.
 
 #include <array>
+#include <cstdlib>
+#include <memory>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -122,7 +124,12 @@ class CAnalyseTiming {
   ParametresTiming p_;
   int64_t facteur_;
   int64_t dateMax_;  // dates are bounded to it (date_max)
-  std::vector<int32_t> index_;  // identifier -> position in suivis_, -1 when not seen
+  struct Libere {
+    void operator()(int32_t* p) const { std::free(p); }
+  };
+  // Identifier -> position in suivis_ plus one, 0 when not seen. From calloc: the pages of
+  // identifiers never seen are never touched.
+  std::unique_ptr<int32_t[], Libere> index_;
   std::vector<Suivi> suivis_;
   std::vector<uint16_t> ids_;
   ResultatTiming r_;
