@@ -52,8 +52,9 @@ void CMoniteur::FermeIndex() {
 void CMoniteur::TraiteEnregistrement(const FrameRecord& rec) {
   const CDecodageTrame& dec = doc_.Decodeur;
   const ErreurTrame r = dec.DecodeTrame(rec.frame_len, rec.frame, nullptr, false, annotation_);
-  const int64_t date = timeline_date(fichier_, rec);
-  const int64_t dateNs = borne_date(date, dateMax_) * static_cast<int64_t>(facteur_);
+  // Bounded once: the load statistics take differences of these dates too.
+  const int64_t date = borne_date(timeline_date(fichier_, rec), dateMax_);
+  const int64_t dateNs = date * static_cast<int64_t>(facteur_);
   derniereDateNs_ = dateNs;
 
   const ClasseCharge classe = stats_.Classe(r, rec.frame, rec.frame_len, dateNs);

@@ -20,7 +20,9 @@ void describe_record(const CDecodageTrame& decoder, const AcqFile& file, const F
   out.interframe.clear();
   if (previous.present) {
     // A date that went backwards wraps to a huge count, which the formatter shows as "unknown".
-    decoder.FormateInterTrame(static_cast<uint64_t>(date - previous.date), previous.frame_len, out.interframe);
+    // Unsigned: dates of a damaged file at both ends of the range must not overflow.
+    const uint64_t ecart = static_cast<uint64_t>(date) - static_cast<uint64_t>(previous.date);
+    decoder.FormateInterTrame(ecart, previous.frame_len, out.interframe);
   }
 }
 
