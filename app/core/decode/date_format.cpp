@@ -7,6 +7,7 @@
 // computation, whose numbers std::to_chars writes as printf does.
 
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 #include "brv_core/decode/decodage_trame.h"
@@ -242,6 +243,8 @@ int64_t CDecodageTrame::FormateDateRel(uint64_t date, bool negatif, std::string*
 
 int64_t CDecodageTrame::InterTrameNs(uint64_t ecart, uint16_t lenPrecedente) const {
   const uint64_t facteur = FacteurNs();
+  // A gap beyond the nanosecond range is a date that went backwards (or damaged data): unknown.
+  if (facteur != 0 && ecart > static_cast<uint64_t>(INT64_MAX) / facteur) return -1;
   return static_cast<int64_t>(ecart * facteur) - DureeTrameBits(lenPrecedente, static_cast<uint16_t>(10 * facteur));
 }
 

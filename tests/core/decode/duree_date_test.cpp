@@ -245,6 +245,12 @@ TEST_F(DureeCapture, InterFrameTimeStartsAtTheEndOfThePreviousFrame) {
   capture_.bTramesTypeFip = 1;
   decodeur_.FormateInterTrame(10 * (21 + 8 * 5) + 10, 5, t);
   EXPECT_EQ(t, "32µs");
+  // A date that went backwards arrives as a wrapped difference, and the largest ones of a damaged
+  // file as gaps beyond the nanosecond range: unknown, never an overflow.
+  for (const uint64_t ecart : {~uint64_t{0}, uint64_t{1} << 63, uint64_t{INT64_MAX} / decodeur_.FacteurNs() + 1}) {
+    decodeur_.FormateInterTrame(ecart, 5, t);
+    EXPECT_EQ(t, "unknown") << ecart;
+  }
 }
 
 class DateFormat : public ::testing::Test {
