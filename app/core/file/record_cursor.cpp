@@ -19,8 +19,8 @@ RecordCursor::RecordCursor(const AcqFile& file, size_t block_size)
     zone_len_.push_back(z.length());
     longest = std::max(longest, z.length());
   }
-  // A block always holds the longest possible record, and never more than the longest zone:
-  // a window never spans two zones, and small captures then cost no large buffer.
+  // A block holds the longest possible record, but never more than the longest zone: a window
+  // never spans two zones (nor a record its zone), and a small capture costs no large buffer.
   buf_.resize(static_cast<size_t>(std::min<uint64_t>(std::max<size_t>(block_size, 2 * 65536), longest)));
   seek_begin();
 }

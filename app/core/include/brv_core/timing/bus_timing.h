@@ -4,9 +4,9 @@
 // silence, and the macrocycle they make up.
 
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
-#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
