@@ -44,16 +44,6 @@ std::string texte_erreur(int err) {
   return brv::platform::system_error_text(err, text, sizeof text);
 }
 
-// After a write that failed part way at the end of the file (a full disk), the piece of a record
-// it left beyond the whole ones is cut away: a reader would take it for the start of a tail.
-void coupe_morceau(int fd, uint64_t fin_morceau, uint64_t morceau) {
-  struct stat st {};
-  if (morceau == 0 || ::fstat(fd, &st) != 0 || static_cast<uint64_t>(st.st_size) != fin_morceau) return;
-  if (::ftruncate(fd, static_cast<off_t>(fin_morceau - morceau)) != 0) {
-    trace("coupe_morceau: " + texte_erreur(errno) + "\n");
-  }
-}
-
 // The longest run of whole records at the front of buffer that holds no more than limite bytes.
 uint32_t enregistrements_entiers(const uint8_t* buffer, uint32_t size, uint64_t limite) {
   uint32_t n = 0;
@@ -63,6 +53,19 @@ uint32_t enregistrements_entiers(const uint8_t* buffer, uint32_t size, uint64_t 
     n += lg;
   }
   return n;
+}
+
+// After a write that failed part way (a full disk) with `ecrits` bytes of buffer ending at `fin` in
+// the file: the bytes of whole records that reached it. When the file ends there, the piece of the
+// next record is cut away: a reader would take it for the start of a tail.
+uint32_t garde_entiers(int fd, const uint8_t* buffer, size_t ecrits, int64_t fin) {
+  const uint32_t entier = enregistrements_entiers(buffer, static_cast<uint32_t>(ecrits), ecrits);
+  struct stat st {};
+  if (entier < ecrits && fin >= 0 && ::fstat(fd, &st) == 0 && st.st_size == fin &&
+      ::ftruncate(fd, static_cast<off_t>(fin - static_cast<int64_t>(ecrits - entier))) != 0) {
+    trace("garde_entiers: " + texte_erreur(errno) + "\n");
+  }
+  return entier;
 }
 
 }  // namespace
@@ -96,14 +99,10 @@ bool CVandrel::write_file(const uint8_t* buffer, uint32_t size) {
     trace(std::string(pretrig_premier ? "Erreur WriteFile 4 \n" : type == SYN_PRETRIG ? "Erreur WriteFile 5 \n"
                                                                                          : "Erreur WriteFile 3 \n") +
           texte_erreur(err) + "\n");
-    // The whole records that reached the disk before it filled are kept; the piece of the next
-    // one lies beyond the zone's length.
-    const uint32_t entier = enregistrements_entiers(buffer, static_cast<uint32_t>(ecrits), ecrits);
-    struct stat st {};
-    if (::fstat(fd, &st) == 0) {
-      coupe_morceau(fd, position >= 0 ? static_cast<uint64_t>(position) + ecrits : static_cast<uint64_t>(st.st_size),
-                    ecrits - entier);
-    }
+    // The whole records that reached the disk before it filled are kept. Appended bytes end at the
+    // descriptor's offset.
+    const int64_t fin = position >= 0 ? position + static_cast<int64_t>(ecrits) : ::lseek(fd, 0, SEEK_CUR);
+    const uint32_t entier = garde_entiers(fd, buffer, ecrits, fin);
     if (entier > 0) {
       if (pretrig_premier) s.travail.post_trig_ecrit = true;
       s.octets_ecrits += entier;
@@ -177,8 +176,7 @@ bool CVandrel::write_file_tournant(const uint8_t* buffer, uint32_t size, uint64_
         // Before the first wrap the file grows with the zone, and a full disk stops it there: the
         // whole records that reached it are kept. Later writes only overwrite what the file holds.
         const uint32_t entier =
-            s.travail.reboucle ? 0 : enregistrements_entiers(buffer, static_cast<uint32_t>(ecrits), ecrits);
-        if (!s.travail.reboucle) coupe_morceau(fd, w + ecrits, ecrits - entier);
+            s.travail.reboucle ? 0 : garde_entiers(fd, buffer, ecrits, static_cast<int64_t>(w + ecrits));
         if (entier > 0) {
           std::lock_guard lock(s.mutex_entete);
           w += entier;

@@ -240,12 +240,6 @@ TEST(StreamParser, RecoveryScansAFrameSpreadOverSeveralChunks) {
   }
 }
 
-}  // namespace
-}  // namespace brv::test
-
-namespace brv::test {
-namespace {
-
 // Garbage between two events, wherever the host's reads cut the stream around it: the event
 // before it is kept only when the garbage opens a read; every event lost shows as a gap in the
 // counters of those delivered, and the events after the garbage are all kept.

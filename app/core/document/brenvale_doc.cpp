@@ -250,8 +250,7 @@ bool CBrenvaleDoc::EcritQueue(int fd) {
   // A tail that could not be written whole (a full disk) is taken away, down to the data: a piece
   // of one would read as a damaged configuration.
   const auto echec = [&] {
-    if (::ftruncate(fd, static_cast<off_t>(partieA)) != 0) return false;
-    ConfigPartBOffset = 0;
+    if (::ftruncate(fd, static_cast<off_t>(partieA)) == 0) ConfigPartBOffset = 0;
     return false;
   };
   // A file that never received part A gets it first: part B must not land on the header or data.

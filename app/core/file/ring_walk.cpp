@@ -29,7 +29,9 @@ enum class Lu { Enreg, Aucun, Erreur };
 // Reads the ring [debut, fin) through one large block, wrapping at its end.
 class LecteurAnneau {
  public:
-  LecteurAnneau(int fd, uint64_t debut, uint64_t fin) : fd_(fd), debut_(debut), fin_(fin) {}
+  // A small ring gets a small block.
+  LecteurAnneau(int fd, uint64_t debut, uint64_t fin)
+      : fd_(fd), debut_(debut), fin_(fin), octets_(static_cast<size_t>(std::min<uint64_t>(kBloc, fin - debut))) {}
 
   uint64_t taille() const { return fin_ - debut_; }
   uint64_t plus(uint64_t p, uint64_t n) const { return debut_ + (p - debut_ + n % taille()) % taille(); }
@@ -70,7 +72,6 @@ class LecteurAnneau {
       if (q < bloc_ || q - bloc_ >= lg_) {
         const uint64_t depuis = arriere && q + 1 - debut_ > kBloc ? q + 1 - kBloc : arriere ? debut_ : q;
         const auto voulu = static_cast<size_t>(std::min<uint64_t>(kBloc, fin_ - depuis));
-        octets_.resize(static_cast<size_t>(std::min<uint64_t>(kBloc, taille())));  // a small ring, a small block
         lg_ = 0;
         if (platform::read_at(fd_, octets_.data(), voulu, depuis) != static_cast<int64_t>(voulu)) {
           posErreur_ = depuis;

@@ -2,6 +2,7 @@
 // What a capture file says about how to read its frames: framing, speed and start time for the
 // decoder, and the dates of records on one time line.
 
+#include <algorithm>
 #include <cstdint>
 
 #include "brv_core/decode/capture_description.h"
@@ -35,6 +36,6 @@ inline int64_t timeline_date(const AcqFile& file, const FrameRecord& rec) {
 inline int64_t date_max(uint64_t facteur) {
   return (int64_t{1} << 61) / static_cast<int64_t>(facteur == 0 ? 1 : facteur);
 }
-inline int64_t borne_date(int64_t date, int64_t max) { return date > max ? max : date < -max ? -max : date; }
+inline int64_t borne_date(int64_t date, int64_t max) { return std::clamp(date, -max, max); }
 
 }  // namespace brv
